@@ -1,0 +1,29 @@
+// Resource and control identifiers, shared by the resource script and the code.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TAVROLIN_DIALOG 102
+#define IDB_LOGO 129
+#define IDR_MAINFRAME 133
+
+#define IDM_ABOUTBOX 0x0010
+
+// Main window controls.
+#define IDC_ADD_FILES 1000
+#define IDC_DOCUMENT_LIST 1002
+#define IDC_REMOVE_FILE 1003
+#define IDC_CLEAR_LIST 1004
+#define IDC_START 1005
+#define IDC_ABOUT 1006
+#define IDC_ADD_FOLDER 1008
+#define IDC_VISIT_WEBSITE 1014
+#define IDC_COPIES 1017
+#define IDC_COPIES_LABEL 1019
+#define IDC_PRINTER 1023
+#define IDC_SUITE 1024
+#define IDC_FILE_COUNT 1025
+
+// About dialog controls.
+#define IDC_ABOUT_WEBSITE 1000
+#define IDC_ABOUT_SHOP 1003

@@ -1,0 +1,62 @@
+// The main window: the document list, the print settings and every command button.
+// Its handlers live with their subsystem (doclist/, run/, ui/).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/framework.h"
+
+class CTavrolinDlg : public CDialogEx {
+public:
+    CTavrolinDlg();
+    ~CTavrolinDlg() override;
+    const MessageMap* GetMessageMap() const override;
+
+    // The document list (doclist/document_list.cpp).
+    bool HasDocument(const std::wstring& path) const;
+    void InsertDocument(const std::wstring& path);
+    void UpdateFileCount();
+
+    // Folder scan (doclist/folder_scan.cpp): appends the qualifying full paths of `folder` to
+    // `result`, ordered by last-write time (0 oldest first, 1 newest first, other: listing order).
+    static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
+
+    CListCtrl& DocumentList() { return m_documentList; }
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+
+    // Main window (app/).
+    bool OnSysCommand(UINT id, LPARAM lParam);
+    HCURSOR OnQueryDragIcon();
+    void OnAbout();
+    void OnCancel() override;
+
+    // Document list commands (doclist/).
+    void SetUpDocumentList();
+    void OnAddFiles();
+    void OnDropFiles(HDROP drop);
+    void OnAddFolder();
+    void OnRemoveFile();
+    void OnClearList();
+
+    // Print run (run/).
+    void OnStart();
+    LRESULT OnPrintProgress(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+
+    // Painting and the vendor's page (ui/).
+    BOOL OnEraseBkgnd(HDC dc);
+    void OnPaint();
+    void OnVisitWebsite();
+
+    static const MessageEntry s_messageEntries[];
+
+    HICON m_hIcon = nullptr;
+    CListCtrl m_documentList;
+    int m_phase = 0;
+
+    friend class CTavrolinDlgTest;
+};

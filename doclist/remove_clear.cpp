@@ -1,0 +1,5 @@
+#include "app/tavrolin_dlg.h"
+
+void CTavrolinDlg::OnRemoveFile() {}
+
+void CTavrolinDlg::OnClearList() {}

@@ -1,0 +1,129 @@
+# Shared set-up for the run and test entry points. Sourced, not run.
+# Everything here is idempotent: a second call finds the work done and returns.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${TAVROLIN_BUILD:-$ROOT/build}
+CAPTURE_DIR=/var/tmp/tavrolin-spool
+# Test queues. The CUPS default is deliberately not the first one Wine lists.
+QUEUES=("Tavrolin-A" "Tavrolin-B" "测试打印机")
+DEFAULT_QUEUE="Tavrolin-B"
+
+export WINEPREFIX=$BUILD/wineprefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=d"
+export LANG=zh_CN.UTF-8
+export LC_MESSAGES=C
+
+STARTED_PIDS=()
+
+log() { printf '== %s\n' "$*" >&2; }
+
+install_packages() {
+    local pkgs=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth cups cups-bsd
+                cups-client fonts-wqy-microhei googletest cmake make locales imagemagick x11-utils
+                psmisc procps)
+    local missing=()
+    for p in "${pkgs[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        log "installing ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -q >/dev/null
+        apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+ensure_locale() {
+    # Without the zh_CN.UTF-8 locale Wine silently falls back to an English code page.
+    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+        log "generating zh_CN.UTF-8"
+        sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+        locale-gen >/dev/null
+    fi
+}
+
+start_cups() {
+    install -m 0700 "$ROOT/scripts/capture-backend" /usr/lib/cups/backend/tavrolin-capture
+    mkdir -p "$CAPTURE_DIR" && chmod 0777 "$CAPTURE_DIR"
+    if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
+        log "starting the CUPS scheduler"
+        mkdir -p /run/cups
+        cupsd -f >/dev/null 2>&1 &
+        STARTED_PIDS+=($!)
+        for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.2; done
+    fi
+    local q
+    for q in "${QUEUES[@]}"; do
+        if ! lpstat -p "$q" >/dev/null 2>&1; then
+            lpadmin -p "$q" -E -v "tavrolin-capture:/$q" -m raw 2>/dev/null
+        fi
+        cupsenable "$q" 2>/dev/null; cupsaccept "$q" 2>/dev/null
+    done
+    lpadmin -d "$DEFAULT_QUEUE"
+}
+
+start_display() {
+    if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+        local n=99
+        while [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+        log "starting Xvfb on :$n"
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        STARTED_PIDS+=($!)
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
+    fi
+}
+
+ensure_prefix() {
+    if [ ! -f "$WINEPREFIX/.tavrolin-ready" ]; then
+        log "creating the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        # wineboot returns before the prefix is usable.
+        wineserver -w
+        # No window manager under Xvfb: unmanaged windows close without a stall.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.tavrolin-ready"
+    fi
+    # One server for the whole session keeps process start-up short.
+    wineserver -p >/dev/null 2>&1
+}
+
+build_all() {
+    log "building"
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+    cmake --build "$BUILD" -j"$(nproc)" -- --no-print-directory 2>&1 | grep -v '^\[' || true
+    test -f "$BUILD/tavrolin.exe"
+}
+
+register_officesim() {
+    if [ -x "$ROOT/officesim/register.sh" ] && [ -f "$BUILD/officesim/officesim.exe" ]; then
+        "$ROOT/officesim/register.sh" register
+    fi
+}
+
+end_strays() {
+    # A server whose client died stays alive; end ours by process id.
+    pgrep -f 'officesim\.exe' | xargs -r kill 2>/dev/null || true
+}
+
+cleanup() {
+    end_strays
+    wineserver -k >/dev/null 2>&1 || true
+    local p
+    for p in "${STARTED_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+
+prepare_all() {
+    install_packages
+    ensure_locale
+    start_cups
+    start_display
+    build_all
+    ensure_prefix
+    register_officesim
+}
