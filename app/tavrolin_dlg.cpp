@@ -41,6 +41,12 @@ void CTavrolinDlg::DoDataExchange() {
     m_documentList.Attach(GetDlgItem(IDC_DOCUMENT_LIST));
 }
 
+int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter) {
+    for (size_t i = 0; i < printers.size(); ++i)
+        if (printers[i] == defaultPrinter) return static_cast<int>(i);
+    return 0;
+}
+
 namespace {
 void FillPrinterBox(CComboBox& box) {
     CPrintDialog printDialog;
@@ -51,15 +57,14 @@ void FillPrinterBox(CComboBox& box) {
     DWORD needed = 0, returned = 0;
     ::EnumPrintersW(flags, nullptr, 5, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
-    int select = 0;
+    std::vector<std::wstring> names;
     if (needed && ::EnumPrintersW(flags, nullptr, 5, buffer.data(), needed, &needed, &returned)) {
         auto* printers = reinterpret_cast<const PRINTER_INFO_5W*>(buffer.data());
-        for (DWORD i = 0; i < returned; ++i) {
-            int index = box.AddString(printers[i].pPrinterName);
-            if (defaultPrinter == printers[i].pPrinterName) select = index;
-        }
+        for (DWORD i = 0; i < returned; ++i) names.emplace_back(printers[i].pPrinterName);
     }
-    box.SetCurSel(select);
+    for (const std::wstring& name : names) box.AddString(name.c_str());
+    // With no printer at all the box stays empty and nothing is selected.
+    if (!names.empty()) box.SetCurSel(PrinterToSelect(names, defaultPrinter));
 }
 }  // namespace
 

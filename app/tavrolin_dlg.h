@@ -7,6 +7,9 @@
 
 #include "framework/framework.h"
 
+// The printer box's selection: the first printer named exactly like the default, else 0.
+int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
+
 class CTavrolinDlg : public CDialogEx {
 public:
     CTavrolinDlg();
@@ -23,6 +26,9 @@ public:
     static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
 
     CListCtrl& DocumentList() { return m_documentList; }
+
+    // True from the start of a print run to its end; drops are refused meanwhile.
+    bool m_runActive = false;
 
 protected:
     void DoDataExchange() override;

@@ -1,15 +1,22 @@
+#include "doclist/document_list.h"
+
 #include <cstdio>
 
 #include "app/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "app/texts.h"
 
+std::pair<int, int> DocumentColumnWidths(int clientWidth) {
+    return {static_cast<int>(clientWidth * 0.85), static_cast<int>(clientWidth * 0.15)};
+}
+
 void CTavrolinDlg::SetUpDocumentList() {
     RECT rc = m_documentList.GetClientRect();
-    const int width = rc.right;
+    auto [pathWidth, statusWidth] = DocumentColumnWidths(rc.right);
+    // Grid lines, draggable headers, full-row selection, one-click activation, flat scroll bars.
     m_documentList.SetExtendedStyle(0x171);
-    m_documentList.InsertColumn(0, texts::kColumnPath, LVCFMT_LEFT, static_cast<int>(width * 0.85));
-    m_documentList.InsertColumn(1, texts::kColumnStatus, LVCFMT_LEFT, static_cast<int>(width * 0.15));
+    m_documentList.InsertColumn(0, texts::kColumnPath, LVCFMT_LEFT, pathWidth);
+    m_documentList.InsertColumn(1, texts::kColumnStatus, LVCFMT_LEFT, statusWidth);
 }
 
 bool CTavrolinDlg::HasDocument(const std::wstring& path) const {

@@ -13,6 +13,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     for (;;) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Keyboard navigation of modeless dialogs, as a modal loop would do it.
+            HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            if (root && ClassName(root) == L"#32770" && ::IsDialogMessageW(root, &msg)) continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }

@@ -1,0 +1,28 @@
+#include "support/main_window.h"
+
+#include <gtest/gtest.h>
+
+MainWindow::MainWindow() : m_dlg(std::make_unique<CTavrolinDlg>()) {
+    if (!m_dlg->Create()) ADD_FAILURE() << "the main window could not be created";
+    ::ShowWindow(hwnd(), SW_SHOW);
+    testing_ui::Pump(50);
+}
+
+MainWindow::~MainWindow() {
+    m_dlg.reset();
+    testing_ui::Pump(20);
+}
+
+void MainWindow::Click(int id) {
+    ::SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item(id)));
+}
+
+int MainWindow::RowCount() { return m_dlg->DocumentList().GetItemCount(); }
+
+std::wstring MainWindow::Cell(int row, int column) { return m_dlg->DocumentList().GetItemText(row, column); }
+
+void MainWindow::AddRows(std::initializer_list<const wchar_t*> paths) {
+    for (const wchar_t* p : paths)
+        if (!m_dlg->HasDocument(p)) m_dlg->InsertDocument(p);
+    m_dlg->UpdateFileCount();
+}

@@ -1,0 +1,30 @@
+// A real main window, created modelessly on the test thread so a test can send it messages,
+// press its buttons and read its controls between its own message pumps.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/resource.h"
+#include "app/tavrolin_dlg.h"
+#include "support/ui.h"
+
+class MainWindow {
+public:
+    MainWindow();
+    ~MainWindow();
+
+    CTavrolinDlg& dlg() { return *m_dlg; }
+    HWND hwnd() const { return m_dlg->GetSafeHwnd(); }
+    HWND item(int id) const { return ::GetDlgItem(hwnd(), id); }
+
+    // Presses a push button the way a click does (BN_CLICKED through WM_COMMAND).
+    void Click(int id);
+    int RowCount();
+    std::wstring Cell(int row, int column);
+    std::wstring CountLabel() { return testing_ui::WindowText(item(IDC_FILE_COUNT)); }
+    void AddRows(std::initializer_list<const wchar_t*> paths);
+
+private:
+    std::unique_ptr<CTavrolinDlg> m_dlg;
+};
