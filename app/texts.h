@@ -20,7 +20,7 @@ inline constexpr const wchar_t* kAboutText =
     L"Tavrolin\r\n"
     L"版本：V8.3\r\n"
     L"联系邮箱：support@example.com\r\n"
-    L"官方网站：https://www.example.com/\r\n"
+    L"官方网站：www.example.com\r\n"
     L"版权所有 © 2026 青木办公软件\r\n"
     L"电脑须安装有MS office或WPS软件\r\n"
     L"本软件由青木办公软件开发\r\n"

@@ -25,36 +25,84 @@ def disc(img, cx, cy, r, color):
                 img[y][x] = color
 
 
+def rounded(img, x0, y0, x1, y1, r, color):
+    for y in range(max(0, y0), min(SIZE, y1)):
+        for x in range(max(0, x0), min(SIZE, x1)):
+            cx = min(max(x, x0 + r), x1 - 1 - r)
+            cy = min(max(y, y0 + r), y1 - 1 - r)
+            if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
+                img[y][x] = color
+
+
+def page(img, x0, y0, x1, y1, fold, edge, paper, crease):
+    # A sheet with its top-right corner folded over; the cut-off corner keeps what lies behind.
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            dx, dy = x - (x1 - 1 - fold), y - y0
+            if fold and dx > dy:
+                continue
+            if fold and dx >= 0 and dy <= fold:
+                img[y][x] = edge if dx == dy or dy == fold else crease
+            elif x in (x0, x1 - 1) or y in (y0, y1 - 1):
+                img[y][x] = edge
+            else:
+                img[y][x] = paper
+
+
+TRANSPARENT = None
+
+
 def icon_picture():
-    # A stack of three pages coming out of a printer body.
-    img = canvas((255, 255, 255))
-    blue, dark, page, line = (23, 20, 180), (12, 10, 90), (250, 250, 250), (150, 160, 200)
-    rect(img, 4, 4, 60, 60, blue)
-    for i, off in enumerate((0, 4, 8)):
-        rect(img, 18 + off, 8 + off, 42 + off, 34 + off, dark)
-        rect(img, 19 + off, 9 + off, 41 + off, 33 + off, page)
-    for y in (22, 26, 30, 34, 38):
-        rect(img, 30, y, 48, y + 1, line)
-    rect(img, 10, 38, 54, 54, dark)
-    rect(img, 14, 42, 50, 46, (90, 200, 120))
+    # A printer on a blue rounded tile, a printed page coming out of it.
+    blue, dark, paper, line, green = (23, 20, 180), (12, 10, 90), (252, 252, 252), (120, 130, 200), (90, 200, 120)
+    img = canvas(TRANSPARENT)
+    rounded(img, 2, 2, 62, 62, 10, blue)
+    page(img, 20, 8, 44, 30, 6, dark, paper, (200, 205, 230))
+    rounded(img, 8, 26, 56, 48, 4, dark)
+    rect(img, 12, 30, 52, 32, (60, 58, 150))
+    rect(img, 44, 36, 50, 39, green)
+    rect(img, 18, 40, 46, 44, (5, 5, 40))
+    page(img, 20, 42, 44, 58, 0, dark, paper, paper)
+    for y in (47, 51):
+        rect(img, 24, y, 40, y + 2, line)
     return img
 
 
 def logo_picture():
-    # The vendor's mark: a leaf-green disc with a white page and a blue fold.
-    img = canvas((23, 20, 180))
-    disc(img, 32, 32, 29, (40, 170, 90))
-    rect(img, 20, 14, 44, 50, (255, 255, 255))
-    for i in range(10):
-        rect(img, 34 + i, 14, 44, 15 + i, (23, 20, 180))
+    # The vendor's mark: a leaf-green tile, lighter at the top, with a white page.
+    img = canvas((0, 0, 0))
+    for y in range(SIZE):
+        t = y / (SIZE - 1)
+        rect(img, 0, y, SIZE, y + 1, (int(60 - 30 * t), int(185 - 40 * t), int(105 - 30 * t)))
+    rect(img, 0, 0, SIZE, 1, (25, 120, 65))
+    rect(img, 0, SIZE - 1, SIZE, SIZE, (25, 120, 65))
+    rect(img, 0, 0, 1, SIZE, (25, 120, 65))
+    rect(img, SIZE - 1, 0, SIZE, SIZE, (25, 120, 65))
+    # The leaf's shadow under the page, then the page with its fold.
+    rect(img, 20, 14, 46, 54, (20, 100, 55))
+    page(img, 18, 11, 44, 51, 9, (255, 255, 255), (255, 255, 255), (200, 230, 210))
     for y in (24, 30, 36, 42):
-        rect(img, 24, y, 40, y + 2, (40, 170, 90))
+        rect(img, 23, y, 39 if y != 42 else 33, y + 2, (40, 160, 85))
     return img
 
 
 def dib_rows(img):
-    # Bottom-up rows of BGR pixels, each padded to four bytes (64 * 3 already is).
-    return b"".join(bytes(c for px in img[y] for c in (px[2], px[1], px[0])) for y in range(SIZE - 1, -1, -1))
+    # Bottom-up rows of BGR pixels, each padded to four bytes (64 * 3 already is); a
+    # transparent pixel is black, as the icon's mask wants it.
+    def bgr(px):
+        return (0, 0, 0) if px is None else (px[2], px[1], px[0])
+    return b"".join(bytes(c for px in img[y] for c in bgr(px)) for y in range(SIZE - 1, -1, -1))
+
+
+def and_mask(img):
+    # Bottom-up rows of one bit per pixel, set where the picture is transparent.
+    rows = []
+    for y in range(SIZE - 1, -1, -1):
+        bits = 0
+        for x in range(SIZE):
+            bits = (bits << 1) | (1 if img[y][x] is None else 0)
+        rows.append(bits.to_bytes(SIZE // 8, "big"))
+    return b"".join(rows)
 
 
 def write_bmp(path, img):
@@ -67,7 +115,7 @@ def write_bmp(path, img):
 
 def write_ico(path, img):
     pixels = dib_rows(img)
-    mask = bytes(SIZE * SIZE // 8)  # every pixel opaque
+    mask = and_mask(img)
     info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 24, 0, len(pixels) + len(mask), 0, 0, 0, 0)
     image = info + pixels + mask
     header = struct.pack("<HHH", 0, 1, 1)
