@@ -4,6 +4,7 @@
 
 #include "app/resource.h"
 #include "app/texts.h"
+#include "automation/default_printer.h"
 #include "ui/about_dlg.h"
 
 const MessageEntry CTavrolinDlg::s_messageEntries[] = {
@@ -128,5 +129,9 @@ void CTavrolinDlg::OnAbout() {
 }
 
 void CTavrolinDlg::OnCancel() {
-    if (MessageBox(L"您确定要退出吗 ?", AfxGetAppName(), MB_YESNO) == IDYES) CDialogEx::OnCancel();
+    if (MessageBox(L"您确定要退出吗 ?", AfxGetAppName(), MB_YESNO) != IDYES) return;
+    // The worker ends with the process wherever it is; a Word or Excel document in the middle
+    // of printing must not leave the chosen printer as the user's default.
+    if (m_runActive) RestorePendingDefaultPrinter();
+    CDialogEx::OnCancel();
 }

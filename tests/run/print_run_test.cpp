@@ -1,0 +1,377 @@
+// The print run end to end: the Start command, the worker on its own thread, officesim over
+// real COM as the office suite and the CUPS capture queues as the printers.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "app/texts.h"
+#include "run/busy_indicator.h"
+#include "run/print_worker.h"
+#include "run/run_state.h"
+#include "support/main_window.h"
+#include "support/officesim_control.h"
+#include "support/officesim_log.h"
+#include "support/spool_capture.h"
+
+namespace fs = std::filesystem;
+using testing_ui::ModalBox;
+using testing_ui::ModalResponder;
+
+namespace {
+
+TEST(PrintWorker, ClassifiesOnTheFileNameFromItsFirstDot) {
+    using K = DocumentKind;
+    struct Case { const wchar_t* path; std::optional<K> kind; } cases[] = {
+        {L"C:\\d\\report.docx", K::Word},       {L"C:\\d\\budget.xlsx", K::Excel},
+        {L"C:\\d\\deck.pptx", K::PowerPoint},   {L"C:\\d\\plan.ppt.doc", K::Word},
+        {L"C:\\d\\a.b.xls", K::Excel},          {L"C:\\d\\REPORT.DOC", std::nullopt},
+        {L"C:\\d\\mydoc", K::Word},             {L"C:\\d\\notes", std::nullopt},
+        {L"C:\\dir.doc\\sheet.xls", K::Excel},  {L"C:\\d\\s.xls", K::Excel},
+        {L"C:\\d\\x.xlsx", K::Excel},           {L"C:\\d\\.pptx", K::PowerPoint},
+        {L"C:\\d\\.hidden", std::nullopt},      {L"report.doc", K::Word},
+        {L"docs.txt", std::nullopt},            {L"C:\\d\\Report.doc", K::Word},
+        {L"C:\\d\\", std::nullopt},             {L"C:\\报告 2026\\年度 总结.docx", K::Word},
+    };
+    for (const Case& c : cases) {
+        std::optional<K> got = ClassifyDocument(c.path);
+        EXPECT_EQ(got.has_value(), c.kind.has_value()) << testing::PrintToString(std::wstring(c.path));
+        if (got && c.kind) {
+            EXPECT_EQ(*got, *c.kind) << testing::PrintToString(std::wstring(c.path));
+        }
+    }
+}
+
+TEST(PrintWorker, BusyIndicatorGeometry) {
+    const BusyIndicatorGeometry g = BusyIndicatorAt(617, 555);
+    EXPECT_EQ(g.anchor.x, 462);
+    EXPECT_EQ(g.anchor.y, 471);
+    const RECT squares[3] = {{467, 481, 487, 501}, {492, 481, 512, 501}, {517, 481, 537, 501}};
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(::EqualRect(&g.squares[i], &squares[i])) << i;
+    EXPECT_EQ(g.label.x, 542);
+    EXPECT_EQ(g.label.y, 481);
+    const RECT area{462, 471, 622, 516};
+    EXPECT_TRUE(::EqualRect(&g.area, &area));
+}
+
+// Collects the progress messages a worker posts, in order.
+class ProgressSink {
+public:
+    ProgressSink() : m_wnd(std::make_unique<CWnd>()) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ProgressSink";
+        ::RegisterClassW(&wc);
+        m_wnd->m_hWnd = ::CreateWindowW(L"ProgressSink", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ::SetWindowLongPtrW(m_wnd->m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~ProgressSink() { ::DestroyWindow(m_wnd->m_hWnd); }
+    CWnd* window() { return m_wnd.get(); }
+    std::vector<std::pair<long long, LPARAM>> messages;
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m == WM_PRINT_PROGRESS) {
+            auto* self = reinterpret_cast<ProgressSink*>(::GetWindowLongPtrW(h, GWLP_USERDATA));
+            self->messages.emplace_back(static_cast<long long>(static_cast<INT_PTR>(w)), l);
+            return 0;
+        }
+        return ::DefWindowProcW(h, m, w, l);
+    }
+    std::unique_ptr<CWnd> m_wnd;
+};
+
+TEST(PrintWorker, PostsOneMessagePerEntryThenTheEnd) {
+    // Names of no kind print nothing, so this needs no office suite; each is "not printed".
+    for (size_t n : {0u, 1u, 5u}) {
+        SCOPED_TRACE(n);
+        RunList().clear();
+        for (size_t i = 0; i < n; ++i) RunList().push_back(L"C:\\none\\notes" + std::to_wstring(i) + L".txt");
+        ProgressSink sink;
+        HANDLE thread = ::CreateThread(
+            nullptr, 0, [](LPVOID p) -> DWORD { return PrintWorker(p); }, sink.window(), 0, nullptr);
+        ASSERT_TRUE(testing_ui::PumpUntil([&] { return !sink.messages.empty() && sink.messages.back().first == -1; }, 10000));
+        ::WaitForSingleObject(thread, 5000);
+        ::CloseHandle(thread);
+        testing_ui::Pump(20);
+        ASSERT_EQ(sink.messages.size(), n + 1);
+        for (size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(sink.messages[i].first, static_cast<long long>(i));
+            EXPECT_EQ(sink.messages[i].second, kNotPrinted);
+        }
+        EXPECT_EQ(sink.messages[n].second, 0);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::wstring UniqueToken() {
+    return std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(::GetTickCount64());
+}
+
+struct DemoFolder {
+    fs::path dir;
+    explicit DemoFolder(const std::wstring& token) {
+        wchar_t tmp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, tmp);
+        dir = fs::path(tmp) / (L"运行 测试_" + token);
+        fs::create_directories(dir);
+    }
+    ~DemoFolder() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::wstring File(const std::wstring& name) {
+        fs::path p = dir / name;
+        std::ofstream(p) << "document body";
+        return p.wstring();
+    }
+};
+
+bool IsEnabled(MainWindow& w, int id) { return ::IsWindowEnabled(w.item(id)) != FALSE; }
+
+void Select(MainWindow& w, int box, const std::wstring& text) {
+    LRESULT i = ::SendMessageW(w.item(box), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    ASSERT_NE(i, CB_ERR) << testing::PrintToString(text);
+    ::SendMessageW(w.item(box), CB_SETCURSEL, i, 0);
+}
+
+bool WaitForRunEnd(MainWindow& w) {
+    return testing_ui::PumpUntil([&] { return !w.dlg().m_runActive; }, 120000);
+}
+
+HDROP MakeDrop(const std::vector<std::wstring>& names) {
+    size_t chars = 1;
+    for (const auto& n : names) chars += n.size() + 1;
+    HGLOBAL mem = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* df = static_cast<DROPFILES*>(::GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    auto* out = reinterpret_cast<wchar_t*>(df + 1);
+    for (const auto& n : names) {
+        std::copy(n.begin(), n.end(), out);
+        out += n.size() + 1;
+    }
+    ::GlobalUnlock(mem);
+    return static_cast<HDROP>(mem);
+}
+
+constexpr int kLocked[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
+
+class PrintRun : public testing::Test {
+protected:
+    void SetUp() override {
+        officesim::ResetBehaviours();
+        officesim::RegisterAll();
+        officesim::ClearLog();
+        userDefault = officesim::DefaultPrinter();
+        ASSERT_FALSE(userDefault.empty());
+    }
+    void TearDown() override {
+        officesim::ResetBehaviours();
+        EXPECT_TRUE(officesim::WaitNoServers(15000)) << "a server was left behind";
+        officesim::EndServers();
+        EXPECT_EQ(officesim::DefaultPrinter(), userDefault) << "the run left the default printer changed";
+        officesim::SetDefaultPrinter(userDefault);
+    }
+    std::wstring userDefault;
+};
+
+TEST_F(PrintRun, BothSuitesEndToEnd) {
+    const std::wstring token = UniqueToken();
+    DemoFolder folder(token);
+    const std::wstring chosen = userDefault == L"Tavrolin-A" ? L"测试打印机" : L"Tavrolin-A";
+    for (const wchar_t* role : {L"kWps.Application", L"Word.Application"}) {
+        officesim::Behaviour b;
+        b.failOpenMarker = L"BROKEN";
+        officesim::SetBehaviour(role, b);
+    }
+
+    MainWindow w;
+    const std::wstring docx = folder.File(L"报告 " + token + L".docx");
+    const std::wstring xlsx = folder.File(L"budget_" + token + L".xlsx");
+    const std::wstring pptx = folder.File(L"deck_" + token + L".pptx");
+    const std::wstring upper = folder.File(L"REPORT_" + token + L".DOC");
+    const std::wstring broken = folder.File(L"BROKEN_" + token + L".docx");
+    const std::wstring gone = (folder.dir / (L"gone_" + token + L".xls")).wstring();
+    // Inserted bottom-up, so the run prints them in this order.
+    for (const auto& p : {gone, broken, upper, pptx, xlsx, docx}) w.dlg().InsertDocument(p);
+    w.dlg().UpdateFileCount();
+    const std::map<std::wstring, const wchar_t*> expectedStatus = {
+        {docx, L"完成"}, {xlsx, L"完成"}, {pptx, L"完成"}, {upper, L"失败"}, {broken, L"失败"}, {gone, L"失败"},
+    };
+
+    struct Round { const wchar_t* suite; const wchar_t* word; const wchar_t* excel; const wchar_t* ppt; int copies; };
+    const Round rounds[] = {
+        {L"WPS", L"kWps.Application", L"ket.Application", L"kwpp.Application", 3},
+        {L"MS Office", L"Word.Application", L"Excel.Application", L"PowerPoint.Application", 1},
+    };
+    size_t jobsBefore = 0;
+    for (const Round& r : rounds) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(r.suite)));
+        officesim::ClearLog();
+        Select(w, IDC_SUITE, r.suite);
+        Select(w, IDC_PRINTER, chosen);
+        Select(w, IDC_COPIES, std::to_wstring(r.copies));
+        w.Click(IDC_START);
+
+        ASSERT_TRUE(w.dlg().m_runActive);
+        for (int i = 0; i < w.RowCount(); ++i) EXPECT_EQ(w.Cell(i, 1), L"待处理") << "Start resets row " << i;
+        for (int id : kLocked) EXPECT_FALSE(IsEnabled(w, id)) << "locked during the run: " << id;
+        for (int id : {IDC_PRINTER, IDC_SUITE, IDC_ABOUT, IDC_VISIT_WEBSITE, IDC_DOCUMENT_LIST})
+            EXPECT_TRUE(IsEnabled(w, id)) << "usable during the run: " << id;
+
+        // Changing the settings or dropping a file during the run changes nothing of it.
+        Select(w, IDC_SUITE, std::wstring(r.suite) == L"WPS" ? L"MS Office" : L"WPS");
+        Select(w, IDC_PRINTER, userDefault);
+        const std::wstring late = folder.File(L"late_" + token + L".docx");
+        ::SendMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({late})), 0);
+        EXPECT_EQ(w.RowCount(), 6) << "a drop during a run adds nothing";
+
+        ASSERT_TRUE(WaitForRunEnd(w));
+        testing_ui::Pump(50);
+        for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id)) << "enabled after the run: " << id;
+        for (int i = 0; i < w.RowCount(); ++i)
+            EXPECT_EQ(w.Cell(i, 1), expectedStatus.at(w.Cell(i, 0))) << testing::PrintToString(w.Cell(i, 0));
+
+        // Exactly the three printed documents reached the spooler, on the printers of Start.
+        std::vector<spool::Job> jobs = spool::WaitForJobs(token, jobsBefore + 3, 30000);
+        testing_ui::Pump(500);
+        jobs = spool::FindJobs(token);
+        ASSERT_EQ(jobs.size(), jobsBefore + 3);
+        std::sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+        const std::wstring expectQueue[] = {chosen, chosen, userDefault};
+        const std::wstring expectTitle[] = {fs::path(docx).filename().wstring(), fs::path(xlsx).filename().wstring(),
+                                            fs::path(pptx).filename().wstring()};
+        for (size_t k = 0; k < 3; ++k) {
+            const spool::Job& j = jobs[jobsBefore + k];
+            EXPECT_EQ(j.queue, expectQueue[k]) << k;
+            EXPECT_NE(j.title.find(expectTitle[k]), std::wstring::npos) << testing::PrintToString(j.title);
+            EXPECT_EQ(j.copies, r.copies) << k;
+        }
+        jobsBefore += 3;
+
+        // The suite of Start did the printing: only its servers were called.
+        std::map<std::wstring, int> roles;
+        for (const auto& call : officesim::ReadLog()) ++roles[call.progId];
+        for (const auto& [role, count] : roles)
+            EXPECT_TRUE(role == r.word || role == r.excel || role == r.ppt) << testing::PrintToString(role);
+        EXPECT_GT(roles[r.word], 0);
+        EXPECT_GT(roles[r.excel], 0);
+        EXPECT_GT(roles[r.ppt], 0);
+        EXPECT_EQ(officesim::DefaultPrinter(), userDefault);
+    }
+}
+
+TEST_F(PrintRun, EmptyListIsRefused) {
+    MainWindow w;
+    ModalResponder ok([](const ModalBox&) { return IDOK; });
+    w.Click(IDC_START);
+    testing_ui::Pump(100);
+    ASSERT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_EQ(ok.Boxes()[0].text, L"无可转换的文件");
+    EXPECT_EQ(ok.Boxes()[0].caption, AfxGetAppName());
+    EXPECT_EQ(ok.Boxes()[0].buttonIds, std::vector<int>{IDOK});
+    EXPECT_FALSE(ok.Boxes()[0].hasIcon);
+    EXPECT_FALSE(w.dlg().m_runActive);
+    for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id));
+    EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "no busy timer runs";
+}
+
+TEST_F(PrintRun, AWorkerThatCannotStartLeavesTheWindowAsItWas) {
+    MainWindow w;
+    w.AddRows({L"C:\\x\\a.docx", L"C:\\x\\b.xlsx"});
+    WorkerStarter real = StartPrintWorker();
+    StartPrintWorker() = [](CWnd*) { return false; };
+    ModalResponder ok([](const ModalBox&) { return IDOK; });
+    w.Click(IDC_START);
+    StartPrintWorker() = real;
+    testing_ui::Pump(100);
+    ASSERT_EQ(ok.Boxes().size(), 1u);
+    EXPECT_NE(ok.Boxes()[0].text.find(L"无法启动打印"), std::wstring::npos);
+    EXPECT_FALSE(w.dlg().m_runActive);
+    for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id));
+    for (int i = 0; i < w.RowCount(); ++i) EXPECT_EQ(w.Cell(i, 1), L"待处理");
+    EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "the busy timer was stopped";
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::vector<COLORREF> Capture(HWND hwnd, const RECT rects[3]) {
+    std::vector<COLORREF> colors;
+    HDC dc = ::GetDC(hwnd);
+    for (int i = 0; i < 3; ++i) colors.push_back(::GetPixel(dc, (rects[i].left + rects[i].right) / 2, (rects[i].top + rects[i].bottom) / 2));
+    ::ReleaseDC(hwnd, dc);
+    return colors;
+}
+
+TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
+    MainWindow w;
+    // A document the worker passes over at once keeps the run short; the ticks are driven
+    // by hand so the test does not wait for real seconds.
+    w.AddRows({L"C:\\x\\notes.txt"});
+    RECT rc{};
+    ::GetClientRect(w.hwnd(), &rc);
+    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
+    const COLORREF black = RGB(0, 0, 0), magenta = RGB(255, 0, 255);
+
+    WorkerStarter real = StartPrintWorker();
+    StartPrintWorker() = [](CWnd*) { return true; };  // the run stays open until we end it
+    w.Click(IDC_START);
+    StartPrintWorker() = real;
+    ASSERT_TRUE(w.dlg().m_runActive);
+
+    const int blackAt[] = {0, 1, 2, 0, 1};
+    for (int step = 0; step < 5; ++step) {
+        ::SendMessageW(w.hwnd(), WM_TIMER, 1, 0);
+        std::vector<COLORREF> c = Capture(w.hwnd(), g.squares);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(c[i], i == blackAt[step] ? black : magenta) << "step " << step << " square " << i;
+    }
+    // A finished document starts the black square on the left again.
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 0, kNotPrinted);
+    ::SendMessageW(w.hwnd(), WM_TIMER, 1, 0);
+    EXPECT_EQ(Capture(w.hwnd(), g.squares)[0], black);
+    EXPECT_EQ(w.Cell(0, 1), L"失败");
+
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
+    for (COLORREF c : Capture(w.hwnd(), g.squares)) EXPECT_EQ(c, RGB(240, 240, 240));
+    EXPECT_FALSE(w.dlg().m_runActive);
+    EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "the busy timer was stopped";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrintRun, EndingTheProgramMidDocumentPutsTheDefaultPrinterBack) {
+    const std::wstring token = UniqueToken();
+    DemoFolder folder(token);
+    const std::wstring chosen = userDefault == L"Tavrolin-A" ? L"测试打印机" : L"Tavrolin-A";
+    officesim::Behaviour hang;
+    hang.hangAt = L"PrintOut";
+    officesim::SetBehaviour(L"Word.Application", hang);
+
+    MainWindow w;
+    w.AddRows({folder.File(L"stuck_" + token + L".docx").c_str()});
+    Select(w, IDC_PRINTER, chosen);
+    w.Click(IDC_START);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return officesim::DefaultPrinter() == chosen; }, 30000))
+        << "the Word document swapped the default printer";
+    testing_ui::Pump(500);  // well inside the hanging PrintOut
+
+    ModalResponder yes([](const ModalBox&) { return IDYES; });
+    ::PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return w.dlg().Result().has_value(); }, 5000));
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault);
+
+    // Free the stuck worker: its server goes, its call fails, and it restores nothing twice.
+    officesim::EndServers();
+    testing_ui::PumpUntil([&] { return !w.dlg().m_runActive; }, 15000);
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault);
+}
+
+}  // namespace

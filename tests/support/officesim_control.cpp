@@ -1,0 +1,123 @@
+#include "officesim_control.h"
+
+#include <tlhelp32.h>
+#include <winspool.h>
+
+#include "officesim/shared.h"
+
+namespace officesim {
+
+namespace {
+
+std::wstring RoleKey(const std::wstring& progId) { return std::wstring(kSettingsKey) + L"\\" + progId; }
+
+void SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
+    if (value.empty()) {
+        RegDeleteValueW(key, name);
+        return;
+    }
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetNumber(HKEY key, const wchar_t* name, DWORD value) {
+    if (value == 0) {
+        RegDeleteValueW(key, name);
+        return;
+    }
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+}  // namespace
+
+void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, RoleKey(progId).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    SetText(key, kVersionValue, b.version);
+    SetText(key, kFailOpenValue, b.failOpenMarker);
+    SetNumber(key, kFailPrintOutValue, b.failPrintOut ? 1 : 0);
+    SetText(key, kHangAtValue, b.hangAt);
+    SetText(key, kCrashAtValue, b.crashAt);
+    SetNumber(key, kBusyCallsValue, b.busyCalls);
+    RegCloseKey(key);
+}
+
+void ResetBehaviours() {
+    for (const Role& role : kRoles) RegDeleteTreeW(HKEY_CURRENT_USER, RoleKey(role.progId).c_str());
+}
+
+void ClearLog() { DeleteFileW(LogPath().c_str()); }
+
+std::wstring ExePath() {
+    wchar_t path[MAX_PATH];
+    std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    // <build>/tests/test_x.exe -> <build>/officesim/officesim.exe
+    std::wstring tests = self.substr(0, self.find_last_of(L'\\'));
+    return tests.substr(0, tests.find_last_of(L'\\')) + L"\\officesim\\officesim.exe";
+}
+
+bool Register(const std::wstring& progId) {
+    const Role* role = FindRole(progId);
+    return role && RegisterRole(*role, ExePath()) == ERROR_SUCCESS;
+}
+
+bool Unregister(const std::wstring& progId) {
+    const Role* role = FindRole(progId);
+    return role && UnregisterRole(*role) == ERROR_SUCCESS;
+}
+
+bool RegisterAll() {
+    bool ok = true;
+    for (const Role& role : kRoles) ok = Register(role.progId) && ok;
+    return ok;
+}
+
+std::vector<DWORD> RunningServers() {
+    std::vector<DWORD> pids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return pids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, L"officesim.exe") == 0) pids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return pids;
+}
+
+void EndServers() {
+    for (DWORD pid : RunningServers()) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+bool WaitNoServers(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!RunningServers().empty()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::wstring DefaultPrinter() {
+    wchar_t name[512];
+    DWORD size = 512;
+    return GetDefaultPrinterW(name, &size) ? name : L"";
+}
+
+// Qualified: SetDefaultPrinter is a macro for SetDefaultPrinterW, so unqualified this would call itself.
+bool SetDefaultPrinter(const std::wstring& name) { return ::SetDefaultPrinterW(name.c_str()) != FALSE; }
+
+DefaultPrinterScope::DefaultPrinterScope(const std::wstring& name) : saved_(DefaultPrinter()) {
+    SetDefaultPrinter(name);
+}
+
+DefaultPrinterScope::~DefaultPrinterScope() { SetDefaultPrinter(saved_); }
+
+}  // namespace officesim
