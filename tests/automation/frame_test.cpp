@@ -1,0 +1,69 @@
+// The parts of the automation frame that need no office server: the version gate and the
+// default-printer swap against the real spooler.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "automation/convert_class.h"
+#include "automation/default_printer.h"
+#include "printing.h"
+
+namespace {
+
+TEST(VersionGate, ReadsTheLeadingDecimalNumberLikeWcstol) {
+    struct Case {
+        const wchar_t* text;
+        long major;
+        bool passes;
+    };
+    const Case cases[] = {
+        {L"16.0", 16, true},      {L"12.0", 12, true},  {L"11.0", 11, false}, {L"  14.0", 14, true},
+        {L"+12", 12, true},       {L"-16.0", -16, false}, {L"", 0, false},    {L"v16", 0, false},
+        {L"120.5 beta", 120, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MajorVersion(c.text), c.major) << "version text \"" << testing::PrintToString(std::wstring(c.text)) << "\"";
+        EXPECT_EQ(PassesVersionGate(c.text), c.passes) << testing::PrintToString(std::wstring(c.text));
+    }
+}
+
+// The queues the test set-up creates; the CUPS default is none of the names used here first.
+const std::wstring kUserDefault = L"Tavrolin-A";
+const std::wstring kChosen = L"测试打印机";
+const std::wstring kOther = L"Tavrolin-B";
+
+TEST(DefaultPrinter, ReadsWhatTheSpoolerHasAsDefault) {
+    automation_test::SystemDefaultScope scope(kChosen);
+    EXPECT_EQ(ReadDefaultPrinter(), kChosen);
+    MakeDefaultPrinter(kUserDefault);
+    EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+}
+
+TEST(DefaultPrinter, SwapPutsTheUsersDefaultBackOnceFromWhicheverThreadComesFirst) {
+    automation_test::SystemDefaultScope scope(kUserDefault);
+    {
+        DefaultPrinterSwap swap(kChosen);
+        EXPECT_EQ(swap.saved(), kUserDefault);
+        EXPECT_EQ(automation_test::SystemDefault(), kChosen);
+
+        // The UI thread ends the program while the document is out.
+        std::thread ui([] { RestorePendingDefaultPrinter(); });
+        ui.join();
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+
+        // Whatever happens to the default afterwards is no longer ours to undo.
+        MakeDefaultPrinter(kOther);
+        swap.Restore();
+        EXPECT_EQ(automation_test::SystemDefault(), kOther);
+    }
+    EXPECT_EQ(automation_test::SystemDefault(), kOther) << "the swap restored twice";
+    RestorePendingDefaultPrinter();
+    EXPECT_EQ(automation_test::SystemDefault(), kOther);
+
+    // Without the UI thread, leaving the scope is enough.
+    MakeDefaultPrinter(kUserDefault);
+    { DefaultPrinterSwap swap(kChosen); }
+    EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+}
+
+}  // namespace

@@ -1,0 +1,551 @@
+// The three printers against officesim over real COM: the exact calls each one makes, the
+// default printer while it prints, and the jobs the spooler really got.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "automation/convert_class.h"
+#include "automation/default_printer.h"
+#include "printing.h"
+#include "run/run_state.h"
+#include "support/officesim_control.h"
+#include "support/officesim_log.h"
+#include "support/spool_capture.h"
+
+namespace {
+
+using automation_test::Outcome;
+using automation_test::Print;
+using automation_test::PrintingThread;
+
+const std::wstring kUserDefault = L"Tavrolin-A";
+const std::wstring kChosen = L"测试打印机";
+const std::wstring kOther = L"Tavrolin-B";
+
+const wchar_t* ExtensionOf(DocumentKind kind) {
+    switch (kind) {
+    case DocumentKind::Word: return L".docx";
+    case DocumentKind::Excel: return L".xlsx";
+    case DocumentKind::PowerPoint: return L".pptx";
+    }
+    return L"";
+}
+
+std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+std::string Narrow(const std::wstring& text) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Describe(const std::vector<officesim::LoggedCall>& calls) {
+    std::string text;
+    for (const auto& c : calls) {
+        text += "  ";
+        text += Narrow(officesim::Brief(c)) + " -> " + Narrow(c.result) + " @" + Narrow(c.printer);
+        for (const auto& a : c.args) {
+            text += ' ';
+            text += Narrow(a);
+        }
+        text += "\n";
+    }
+    return text.empty() ? "  (no calls)\n" : text;
+}
+
+// The program's main window for the boxes to belong to, as the application object has it.
+class ProgramShell {
+public:
+    ProgramShell() {
+        m_window.m_hWnd = ::CreateWindowExW(0, L"STATIC", L"main", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                            nullptr, nullptr, nullptr);
+        m_app.m_pMainWnd = &m_window;
+    }
+    ~ProgramShell() {
+        m_app.m_pMainWnd = nullptr;
+        ::DestroyWindow(m_window.m_hWnd);
+        m_window.m_hWnd = nullptr;
+    }
+    HWND window() const { return m_window.m_hWnd; }
+
+private:
+    CWinApp m_app;
+    CWnd m_window;
+};
+
+class Printers : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(officesim::RegisterAll()) << "officesim could not be registered";
+        s_shell = new ProgramShell;
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        s_folder = std::wstring(temp) + L"tavrolin-automation";
+        ::CreateDirectoryW(s_folder.c_str(), nullptr);
+    }
+    static void TearDownTestSuite() {
+        delete s_shell;
+        s_shell = nullptr;
+        officesim::ResetBehaviours();
+    }
+
+    void SetUp() override {
+        m_found = automation_test::SystemDefault();
+        officesim::ResetBehaviours();
+        officesim::ClearLog();
+        automation_test::SetSystemDefault(kUserDefault);
+        CurrentPrintSettings() = PrintSettings{kChosen, 1, kSuiteMsOffice};
+    }
+
+    void TearDown() override {
+        if (!officesim::WaitNoServers(10000)) {
+            ADD_FAILURE() << "an officesim process was left running";
+            officesim::EndServers();
+        }
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault) << "the printer left the default printer changed";
+        automation_test::SetSystemDefault(m_found);
+        officesim::ResetBehaviours();
+        for (const std::wstring& path : m_documents) ::DeleteFileW(path.c_str());
+    }
+
+    // A real file with a name no other test (or other run) uses, so its job is recognisable.
+    std::wstring MakeDocument(const std::wstring& stem, DocumentKind kind) {
+        static int counter = 0;
+        wchar_t unique[64];
+        swprintf(unique, 64, L"-%lu-%llu-%d", ::GetCurrentProcessId(), ::GetTickCount64(), ++counter);
+        std::wstring path = s_folder + L"\\" + stem + unique + ExtensionOf(kind);
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char content[] = "a document to print\r\n";
+        DWORD written = 0;
+        ::WriteFile(file, content, sizeof(content) - 1, &written, nullptr);
+        ::CloseHandle(file);
+        m_documents.push_back(path);
+        return path;
+    }
+
+    static std::wstring ProgId(DocumentKind kind, int suite) { return ProgIdFor(kind, suite); }
+
+    static ProgramShell* s_shell;
+    static std::wstring s_folder;
+    std::wstring m_found;
+    std::vector<std::wstring> m_documents;
+};
+
+ProgramShell* Printers::s_shell = nullptr;
+std::wstring Printers::s_folder;
+
+// ---------------------------------------------------------------------------------------------
+// The full call sequences.
+
+// One call as the log should show it. "{path}" and "{copies}" stand for the document's.
+struct Expected {
+    const wchar_t* object;
+    DISPID dispid;
+    const wchar_t* kind;
+    std::vector<std::wstring> args;
+};
+
+const std::wstring M = L"ERROR=0x80020004";  // missing
+const std::wstring RM = L"&ERROR=0x80020004";
+
+std::vector<std::wstring> Repeat(const std::wstring& arg, size_t n) { return std::vector<std::wstring>(n, arg); }
+std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts) {
+    std::vector<std::wstring> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+std::vector<Expected> WordSequence(int suite) {
+    std::vector<Expected> calls;
+    if (suite == kSuiteMsOffice) calls.push_back({L"Application", 24, L"get", {}});
+    calls.push_back({L"Application", 6, L"get", {}});
+    calls.push_back({L"Documents", 19, L"method",
+                     Join({{L"&BSTR={path}", L"&I2=0", L"&I2=1", L"&I2=0"}, Repeat(RM, 12)})});
+    calls.push_back({L"Document", 446, L"method",
+                     Join({{L"&I2=0"}, Repeat(RM, 6), {L"&I4={copies}", RM, L"&I4=0", L"&I2=0"}, Repeat(RM, 7)})});
+    calls.push_back({L"Document", 1105, L"method", Repeat(RM, 3)});
+    calls.push_back({L"Application", 1105, L"method", Repeat(RM, 3)});
+    return calls;
+}
+
+std::vector<Expected> ExcelSequence(int suite) {
+    std::vector<Expected> calls;
+    if (suite == kSuiteMsOffice) calls.push_back({L"Application", 392, L"get", {}});
+    calls.push_back({L"Application", 558, L"put", {L"BOOL=0"}});
+    calls.push_back({L"Application", 1210, L"put", {L"BOOL=0"}});
+    calls.push_back({L"Application", 572, L"get", {}});
+    calls.push_back({L"Workbooks", 1923, L"method", Join({{L"BSTR={path}", M, L"I2=1"}, Repeat(M, 12)})});
+    calls.push_back({L"Workbook", 2361, L"method", Join({{M, M, L"I4={copies}", L"I2=0"}, Repeat(M, 5)})});
+    calls.push_back({L"Application", 316, L"put", {L"I4=0"}});
+    calls.push_back({L"Application", 315, L"put", {L"BOOL=0"}});
+    calls.push_back({L"Application", 343, L"put", {L"BOOL=0"}});
+    calls.push_back({L"Workbooks", 277, L"method", {}});
+    calls.push_back({L"Application", 302, L"method", {}});
+    return calls;
+}
+
+std::vector<Expected> PowerPointSequence(int suite) {
+    const std::wstring flag = suite == kSuiteWps ? L"I4=-1" : L"I4=0";
+    std::vector<Expected> calls;
+    calls.push_back({L"Application", 2001, L"get", {}});
+    calls.push_back({L"Presentations", 2005, L"method", {L"BSTR={path}", flag, flag, flag}});
+    calls.push_back({L"Presentation", 2034, L"method", {L"I4=-1", L"I4=-1", L"BSTR=", L"I4={copies}", L"I4=-1"}});
+    calls.push_back({L"Presentation", 2039, L"method", {}});
+    if (suite == kSuiteWps) calls.push_back({L"Application", 2021, L"method", {}});
+    return calls;
+}
+
+std::vector<Expected> SequenceFor(DocumentKind kind, int suite) {
+    switch (kind) {
+    case DocumentKind::Word: return WordSequence(suite);
+    case DocumentKind::Excel: return ExcelSequence(suite);
+    case DocumentKind::PowerPoint: return PowerPointSequence(suite);
+    }
+    return {};
+}
+
+DISPID PrintOutOf(DocumentKind kind) {
+    switch (kind) {
+    case DocumentKind::Word: return 446;
+    case DocumentKind::Excel: return 2361;
+    case DocumentKind::PowerPoint: return 2034;
+    }
+    return 0;
+}
+
+std::wstring Substitute(const std::wstring& text, const std::wstring& path, int copies) {
+    if (text.ends_with(L"{path}")) return text.substr(0, text.size() - 6) + path;
+    if (text.ends_with(L"{copies}")) return text.substr(0, text.size() - 8) + std::to_wstring(copies);
+    return text;
+}
+
+struct SequenceCase {
+    const char* name;
+    DocumentKind kind;
+    int suite;
+    int copies;
+};
+
+TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue) {
+    const SequenceCase cases[] = {
+        {"Word, MS Office", DocumentKind::Word, kSuiteMsOffice, 300},
+        {"Word, WPS", DocumentKind::Word, kSuiteWps, 1},
+        {"Excel, MS Office", DocumentKind::Excel, kSuiteMsOffice, 1},
+        {"Excel, WPS", DocumentKind::Excel, kSuiteWps, 300},
+        {"PowerPoint, MS Office", DocumentKind::PowerPoint, kSuiteMsOffice, 300},
+        {"PowerPoint, WPS", DocumentKind::PowerPoint, kSuiteWps, 1},
+    };
+    for (const SequenceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        officesim::ClearLog();
+        CurrentPrintSettings() = PrintSettings{kChosen, c.copies, c.suite};
+        const std::wstring path = MakeDocument(L"sequence", c.kind);
+
+        Outcome outcome = Print(c.kind, path, c.copies);
+        std::printf("[ timing ] %s: %llu ms for one document\n", c.name, outcome.ms);
+
+        EXPECT_TRUE(outcome.printed);
+        EXPECT_TRUE(outcome.boxes.empty());
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+
+        const std::vector<officesim::LoggedCall> log = officesim::ReadLog(ProgId(c.kind, c.suite));
+        const std::vector<Expected> expected = SequenceFor(c.kind, c.suite);
+        ASSERT_EQ(log.size(), expected.size()) << "calls made:\n" << Describe(log);
+        // Word and Excel print on the chosen printer, swapped in before the server starts and
+        // swapped back right after PrintOut; presentations print on the user's own default.
+        const bool swaps = c.kind != DocumentKind::PowerPoint;
+        bool printedYet = false;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const Expected& e = expected[i];
+            const officesim::LoggedCall& call = log[i];
+            SCOPED_TRACE(testing::Message() << "call " << i << ": " << Narrow(officesim::Brief(call)));
+            EXPECT_EQ(call.object, e.object);
+            EXPECT_EQ(call.dispid, e.dispid);
+            EXPECT_EQ(call.kind, e.kind);
+            EXPECT_EQ(call.result, L"0x00000000");
+            std::vector<std::wstring> args;
+            for (const std::wstring& a : e.args) args.push_back(Substitute(a, path, c.copies));
+            EXPECT_EQ(call.args, args);
+            EXPECT_EQ(call.printer, swaps && !printedYet ? kChosen : kUserDefault);
+            if (call.dispid == PrintOutOf(c.kind)) printedYet = true;
+            EXPECT_EQ(call.pid, log[0].pid) << "one server per document";
+        }
+
+        const std::wstring queue = swaps ? kChosen : kUserDefault;
+        std::vector<spool::Job> jobs = spool::WaitForJobs(FileName(path), 1, 30000);
+        ASSERT_EQ(jobs.size(), 1u) << "jobs titled " << Narrow(FileName(path));
+        EXPECT_EQ(jobs[0].queue, queue);
+        EXPECT_EQ(jobs[0].copies, c.copies);
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct VersionCase {
+    DocumentKind kind;
+    int suite;
+    const wchar_t* version;
+    bool prints;
+};
+
+TEST_F(Printers, OnlyMicrosoftServersOfVersion12OrLaterAreAskedToPrint) {
+    const VersionCase cases[] = {
+        {DocumentKind::Word, kSuiteMsOffice, L"11.0", false},
+        {DocumentKind::Excel, kSuiteMsOffice, L"11.0", false},
+        {DocumentKind::Excel, kSuiteMsOffice, L"12.0", true},
+        {DocumentKind::Word, kSuiteMsOffice, L"16.0", true},
+        {DocumentKind::Word, kSuiteWps, L"11.0", true},  // WPS is never asked
+    };
+    for (const VersionCase& c : cases) {
+        const std::wstring progId = ProgId(c.kind, c.suite);
+        SCOPED_TRACE(Narrow(progId + L" reporting " + c.version));
+        officesim::ClearLog();
+        officesim::ResetBehaviours();
+        officesim::Behaviour behaviour;
+        behaviour.version = c.version;
+        officesim::SetBehaviour(progId, behaviour);
+        CurrentPrintSettings() = PrintSettings{kChosen, 1, c.suite};
+        const std::wstring path = MakeDocument(L"version", c.kind);
+
+        Outcome outcome = Print(c.kind, path, 1);
+
+        EXPECT_EQ(outcome.printed, c.prints);
+        EXPECT_TRUE(outcome.boxes.empty());
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+        const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
+        ASSERT_FALSE(log.empty());
+        const DISPID versionMember = c.kind == DocumentKind::Word ? 24 : 392;
+        EXPECT_EQ(log[0].dispid == versionMember, c.suite == kSuiteMsOffice) << Describe(log);
+        if (c.prints) {
+            EXPECT_EQ(log.size(), SequenceFor(c.kind, c.suite).size()) << Describe(log);
+            EXPECT_EQ(spool::WaitForJobs(FileName(path), 1, 30000).size(), 1u);
+        } else {
+            // Turned away silently: nothing after the version query, not even Quit.
+            EXPECT_EQ(log.size(), 1u) << Describe(log);
+            EXPECT_TRUE(spool::FindJobs(FileName(path)).empty());
+        }
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct NoServerCase {
+    DocumentKind kind;
+    int suite;
+    const wchar_t* box;  // null: no box
+};
+
+TEST_F(Printers, AServerThatCannotStartIsReportedOncePerDocumentAndNothingChanges) {
+    const NoServerCase cases[] = {
+        {DocumentKind::Word, kSuiteMsOffice, L"无法启动MS-Word!"},
+        {DocumentKind::Word, kSuiteWps, L"无法启动WPS-Word!"},
+        {DocumentKind::Excel, kSuiteMsOffice, L"无法启动MS-Excel!"},
+        {DocumentKind::Excel, kSuiteWps, L"无法启动WPS-Excel!"},
+        {DocumentKind::PowerPoint, kSuiteMsOffice, L"无法启动MS-PPT服务器!"},
+        {DocumentKind::PowerPoint, kSuiteWps, L"无法启动WPS-PPT服务器!"},
+        // A suite the program does not know starts nothing and says nothing.
+        {DocumentKind::Word, 2, nullptr},
+        {DocumentKind::Excel, 2, nullptr},
+        {DocumentKind::PowerPoint, -1, nullptr},
+    };
+    for (const NoServerCase& c : cases) {
+        const wchar_t* progId = ProgIdFor(c.kind, c.suite);
+        SCOPED_TRACE(Narrow(progId ? progId : L"unknown suite"));
+        if (progId) {
+            ASSERT_TRUE(officesim::Unregister(progId));
+        }
+        officesim::ClearLog();
+        CurrentPrintSettings() = PrintSettings{kChosen, 1, c.suite};
+        const std::wstring path = MakeDocument(L"noserver", c.kind);
+
+        Outcome outcome = Print(c.kind, path, 1);
+        if (progId) officesim::Register(progId);
+
+        EXPECT_FALSE(outcome.printed);
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+        EXPECT_TRUE(officesim::ReadLog().empty()) << Describe(officesim::ReadLog());
+        EXPECT_TRUE(spool::FindJobs(FileName(path)).empty());
+        if (!c.box) {
+            EXPECT_TRUE(outcome.boxes.empty()) << Narrow(outcome.boxes[0].text);
+            continue;
+        }
+        ASSERT_EQ(outcome.boxes.size(), 1u) << (outcome.boxes.empty() ? "" : Narrow(outcome.boxes[0].text));
+        const testing_ui::ModalBox& box = outcome.boxes[0];
+        EXPECT_EQ(box.text, c.box);
+        EXPECT_EQ(box.caption, AfxGetAppName());
+        EXPECT_TRUE(box.hasIcon);
+        EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+        EXPECT_EQ(box.owner, s_shell->window());
+        // The user's default is back before anyone reads the box.
+        EXPECT_EQ(outcome.defaultAtBox, std::vector<std::wstring>{kUserDefault});
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// "Object DISPID kind" of every call, "!" marking a call that did not succeed.
+std::vector<std::wstring> Briefs(const std::vector<officesim::LoggedCall>& log) {
+    std::vector<std::wstring> out;
+    for (const auto& call : log) out.push_back(officesim::Brief(call) + (call.result == L"0x00000000" ? L"" : L" !"));
+    return out;
+}
+
+struct FailureCase {
+    const char* name;
+    DocumentKind kind;
+    int suite;
+    officesim::Behaviour behaviour;
+    std::vector<std::wstring> calls;
+    bool printed;
+};
+
+TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored) {
+    officesim::Behaviour failOpen;
+    failOpen.failOpenMarker = L"BROKEN";
+    officesim::Behaviour failPrintOut;
+    failPrintOut.failPrintOut = true;
+    officesim::Behaviour crashInPrintOut;
+    crashInPrintOut.crashAt = L"PrintOut";
+    officesim::Behaviour crashInQuit;
+    crashInQuit.crashAt = L"Quit";
+    officesim::Behaviour busy;
+    busy.busyCalls = 3;
+
+    const FailureCase cases[] = {
+        // Word still closes (nothing to close: skipped) and quits.
+        {"Word: Open fails", DocumentKind::Word, kSuiteMsOffice, failOpen,
+         {L"Application 24 get", L"Application 6 get", L"Documents 19 method !", L"Application 1105 method"}, false},
+        {"Word: PrintOut fails", DocumentKind::Word, kSuiteWps, failPrintOut,
+         {L"Application 6 get", L"Documents 19 method", L"Document 446 method !", L"Document 1105 method",
+          L"Application 1105 method"},
+         false},
+        // Excel and PowerPoint are only let go.
+        {"Excel: Open fails", DocumentKind::Excel, kSuiteMsOffice, failOpen,
+         {L"Application 392 get", L"Application 558 put", L"Application 1210 put", L"Application 572 get",
+          L"Workbooks 1923 method !"},
+         false},
+        {"PowerPoint: Open fails", DocumentKind::PowerPoint, kSuiteWps, failOpen,
+         {L"Application 2001 get", L"Presentations 2005 method !"}, false},
+        // A server that dies in the middle of printing does not take the program with it.
+        {"Excel: server crashes in PrintOut", DocumentKind::Excel, kSuiteWps, crashInPrintOut,
+         {L"Application 558 put", L"Application 1210 put", L"Application 572 get", L"Workbooks 1923 method",
+          L"Workbook 2361 method !"},
+         false},
+        // ... and one that dies in Quit has already printed.
+        {"Word: server crashes in Quit", DocumentKind::Word, kSuiteMsOffice, crashInQuit,
+         {L"Application 24 get", L"Application 6 get", L"Documents 19 method", L"Document 446 method",
+          L"Document 1105 method", L"Application 1105 method !"},
+         true},
+        // A server still starting turns the first calls away; they are made again, once each.
+        {"PowerPoint: busy at first", DocumentKind::PowerPoint, kSuiteMsOffice, busy,
+         {L"Application 2001 get", L"Presentations 2005 method", L"Presentation 2034 method",
+          L"Presentation 2039 method"},
+         true},
+        {"Word: busy at first", DocumentKind::Word, kSuiteMsOffice, busy,
+         {L"Application 24 get", L"Application 6 get", L"Documents 19 method", L"Document 446 method",
+          L"Document 1105 method", L"Application 1105 method"},
+         true},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring progId = ProgId(c.kind, c.suite);
+        officesim::ClearLog();
+        officesim::ResetBehaviours();
+        officesim::SetBehaviour(progId, c.behaviour);
+        CurrentPrintSettings() = PrintSettings{kChosen, 2, c.suite};
+        const std::wstring path = MakeDocument(c.behaviour.failOpenMarker.empty() ? L"failure" : L"BROKEN", c.kind);
+
+        Outcome outcome = Print(c.kind, path, 2);
+
+        EXPECT_EQ(outcome.printed, c.printed);
+        EXPECT_TRUE(outcome.boxes.empty());
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+        const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
+        EXPECT_EQ(Briefs(log), c.calls) << Describe(log);
+        const std::vector<spool::Job> jobs =
+            c.printed ? spool::WaitForJobs(FileName(path), 1, 30000) : spool::FindJobs(FileName(path));
+        EXPECT_EQ(jobs.size(), c.printed ? 1u : 0u);
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestoredDefault) {
+    officesim::Behaviour failOpen;
+    failOpen.failOpenMarker = L"BROKEN";
+    officesim::SetBehaviour(L"Word.Application", failOpen);
+    const std::wstring first = MakeDocument(L"BROKEN", DocumentKind::Word);
+    const std::wstring second = MakeDocument(L"second", DocumentKind::Word);
+
+    // One worker thread, one document after the other, as in a run.
+    bool printed[2] = {};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ConvertClass convert;
+        printed[0] = convert.PrintWord(first, 1);
+        printed[1] = convert.PrintWord(second, 1);
+        done = true;
+    });
+    testing_ui::PumpUntil([&] { return done.load(); }, 120000);
+    worker.join();
+
+    EXPECT_FALSE(printed[0]);
+    EXPECT_TRUE(printed[1]);
+    const std::vector<officesim::LoggedCall> log = officesim::ReadLog(L"Word.Application");
+    std::map<DWORD, std::vector<officesim::LoggedCall>> byServer;
+    std::vector<DWORD> order;
+    for (const auto& call : log) {
+        if (!byServer.count(call.pid)) order.push_back(call.pid);
+        byServer[call.pid].push_back(call);
+    }
+    ASSERT_EQ(order.size(), 2u) << Describe(log);
+    // Each server was told to quit.
+    for (DWORD pid : order) EXPECT_EQ(officesim::Brief(byServer[pid].back()), L"Application 1105 method");
+    // The second started on the chosen printer and, after printing, put back what it had
+    // saved: the user's default, which the failed first document had restored.
+    const auto& calls = byServer[order[1]];
+    ASSERT_EQ(calls.size(), 6u) << Describe(calls);
+    EXPECT_EQ(calls[0].printer, kChosen);
+    EXPECT_EQ(calls[3].printer, kChosen);  // PrintOut
+    EXPECT_EQ(calls[4].printer, kUserDefault);
+    EXPECT_EQ(spool::WaitForJobs(FileName(second), 1, 30000).size(), 1u);
+    EXPECT_TRUE(spool::FindJobs(FileName(first)).empty());
+}
+
+TEST_F(Printers, EndingTheProgramInMidDocumentPutsTheUsersDefaultBack) {
+    officesim::Behaviour hang;
+    hang.hangAt = L"PrintOut";
+    officesim::SetBehaviour(L"Excel.Application", hang);
+    const std::wstring path = MakeDocument(L"hang", DocumentKind::Excel);
+
+    PrintingThread printing(DocumentKind::Excel, path, 1);
+    const bool inPrintOut = testing_ui::PumpUntil(
+        [] {
+            for (const auto& call : officesim::ReadLog(L"Excel.Application"))
+                if (call.dispid == 2361) return true;
+            return false;
+        },
+        60000);
+    ASSERT_TRUE(inPrintOut) << Describe(officesim::ReadLog());
+    EXPECT_EQ(automation_test::SystemDefault(), kChosen);
+
+    // The UI thread, on its way out.
+    RestorePendingDefaultPrinter();
+    EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+
+    // The worker, freed when its server goes, must not undo a default set after that.
+    automation_test::SetSystemDefault(kOther);
+    officesim::EndServers();
+    Outcome outcome = printing.Wait(60000);
+    EXPECT_FALSE(outcome.printed);
+    EXPECT_EQ(automation_test::SystemDefault(), kOther);
+    automation_test::SetSystemDefault(kUserDefault);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "printing.h"
+
+#include <gtest/gtest.h>
+#include <winspool.h>
+
+#include "support/officesim_control.h"
+
+namespace automation_test {
+
+PrintingThread::PrintingThread(DocumentKind kind, std::wstring path, int copies)
+    : m_thread([this, kind, path = std::move(path), copies] {
+          // The responder hooks the thread it is made on: the box comes from this one.
+          testing_ui::ModalResponder responder([this](const testing_ui::ModalBox&) {
+              m_outcome.defaultAtBox.push_back(SystemDefault());
+              return IDOK;
+          });
+          ConvertClass convert;
+          const ULONGLONG start = ::GetTickCount64();
+          switch (kind) {
+          case DocumentKind::Word: m_outcome.printed = convert.PrintWord(path, copies); break;
+          case DocumentKind::Excel: m_outcome.printed = convert.PrintExcel(path, copies); break;
+          case DocumentKind::PowerPoint: m_outcome.printed = convert.PrintPowerPoint(path, copies); break;
+          }
+          m_outcome.ms = ::GetTickCount64() - start;
+          m_outcome.boxes = responder.Boxes();
+          m_done = true;
+      }) {}
+
+PrintingThread::~PrintingThread() {
+    if (m_thread.joinable()) {
+        // Keep pumping: the printing thread may still be sending to windows of this thread.
+        testing_ui::PumpUntil([this] { return m_done.load(); }, 120000);
+        if (m_done) m_thread.join(); else m_thread.detach();
+    }
+}
+
+Outcome PrintingThread::Wait(DWORD timeoutMs) {
+    if (!testing_ui::PumpUntil([this] { return m_done.load(); }, timeoutMs)) {
+        ADD_FAILURE() << "the printer did not return within " << timeoutMs << " ms";
+        return {};
+    }
+    m_thread.join();
+    return m_outcome;
+}
+
+Outcome Print(DocumentKind kind, const std::wstring& path, int copies) {
+    PrintingThread thread(kind, path, copies);
+    return thread.Wait();
+}
+
+std::wstring SystemDefault() {
+    wchar_t name[512];
+    DWORD size = 512;
+    return ::GetDefaultPrinterW(name, &size) ? name : L"";
+}
+
+void SetSystemDefault(const std::wstring& name) {
+    if (!::SetDefaultPrinterW(name.c_str())) ADD_FAILURE() << "the spooler did not take the default printer";
+}
+
+}  // namespace automation_test
