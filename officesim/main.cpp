@@ -1,0 +1,216 @@
+// officesim: a COM local server that stands in for the office automation servers.
+//   officesim.exe /regserver [ProgID...]     register the roles (all by default)
+//   officesim.exe /unregserver [ProgID...]   remove them again
+//   officesim.exe /role <ProgID> -Embedding  serve one role (started by COM)
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "officesim/objects.h"
+#include "officesim/server.h"
+
+namespace officesim {
+
+namespace {
+
+constexpr UINT kLastRelease = WM_APP + 1;
+constexpr UINT kQuit = WM_APP + 2;
+constexpr UINT kRevoke = WM_APP + 3;
+constexpr UINT kIdleMs = 60000;      // started but never used: give up
+constexpr UINT kQuitGraceMs = 5000;  // told to quit but still held: end anyway, as Office does
+
+const Role* g_role = nullptr;
+Behaviour g_behaviour;
+DWORD g_mainThread = 0;
+LONG g_objects = 0;
+bool g_served = false;
+
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+class ClassFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        SimObject* app = new (std::nothrow) SimObject(ObjectKind::Application);
+        if (!app) return E_OUTOFMEMORY;
+        HRESULT hr = app->QueryInterface(riid, out);
+        app->Release();
+        // One client per process, like a freshly started office application.
+        PostThreadMessageW(g_mainThread, kRevoke, 0, 0);
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock) ObjectCreated(); else ObjectDestroyed();
+        return S_OK;
+    }
+};
+
+// Rejects the first calls on the automation objects, as an application that is still
+// starting does. Wine ignores SERVERCALL_RETRYLATER (it serves the call), so there the
+// call is rejected outright, which a client sees as RPC_E_CALL_REJECTED.
+class BusyFilter final : public IMessageFilter {
+public:
+    explicit BusyFilter(DWORD rejections) : left_(rejections), retryLater_(!UnderWine()) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(DWORD) HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
+        if (left_ == 0 || !info || info->iid != IID_IDispatch) return SERVERCALL_ISHANDLED;
+        --left_;
+        return retryLater_ ? SERVERCALL_RETRYLATER : SERVERCALL_REJECTED;
+    }
+    STDMETHODIMP_(DWORD) RetryRejectedCall(HTASK, DWORD, DWORD) override { return DWORD(-1); }
+    STDMETHODIMP_(DWORD) MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+private:
+    DWORD left_;
+    bool retryLater_;
+};
+
+std::wstring ModulePath() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, n);
+}
+
+// /regserver and /unregserver: the named roles, or all of them.
+int Registration(bool add, const std::vector<std::wstring>& progIds) {
+    std::vector<const Role*> roles;
+    if (progIds.empty())
+        for (const Role& role : kRoles) roles.push_back(&role);
+    for (const std::wstring& progId : progIds) {
+        const Role* role = FindRole(progId);
+        if (!role) return 2;
+        roles.push_back(role);
+    }
+    int rc = 0;
+    for (const Role* role : roles)
+        if ((add ? RegisterRole(*role, ModulePath()) : UnregisterRole(*role)) != ERROR_SUCCESS) rc = 1;
+    return rc;
+}
+
+int Serve(const Role& role) {
+    g_role = &role;
+    g_behaviour = LoadBehaviour(role);
+    g_mainThread = GetCurrentThreadId();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for posted messages
+
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    BusyFilter filter(g_behaviour.busyCalls);
+    CoRegisterMessageFilter(&filter, nullptr);
+    CLSID clsid;
+    CLSIDFromString(role.clsid, &clsid);
+    static ClassFactory factory;
+    DWORD cookie = 0;
+    if (FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie))) {
+        CoUninitialize();
+        return 1;
+    }
+    auto revoke = [&cookie] {
+        if (cookie) CoRevokeClassObject(cookie);
+        cookie = 0;
+    };
+
+    UINT_PTR idleTimer = SetTimer(nullptr, 0, kIdleMs, nullptr);
+    UINT_PTR quitTimer = 0;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kRevoke) {
+            revoke();
+        } else if (msg.hwnd == nullptr && msg.message == kQuit) {
+            // Not inside the Quit call itself: ending there can hang the client's last Release.
+            revoke();
+            if (!quitTimer) quitTimer = SetTimer(nullptr, 0, kQuitGraceMs, nullptr);
+        } else if (msg.hwnd == nullptr && msg.message == kLastRelease) {
+            if (g_objects == 0) break;
+        } else if (msg.message == WM_TIMER && msg.hwnd == nullptr &&
+                   (msg.wParam == quitTimer || (msg.wParam == idleTimer && !g_served))) {
+            break;
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    revoke();
+    CoRegisterMessageFilter(nullptr, nullptr);
+    CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+Behaviour LoadBehaviour(const Role& role) {
+    Behaviour b;
+    b.version = ReadSetting(role.progId, kVersionValue, b.version);
+    b.failOpenMarker = ReadSetting(role.progId, kFailOpenValue);
+    b.failPrintOut = ReadSettingNumber(role.progId, kFailPrintOutValue) != 0;
+    b.hangAt = ReadSetting(role.progId, kHangAtValue);
+    b.crashAt = ReadSetting(role.progId, kCrashAtValue);
+    b.busyCalls = ReadSettingNumber(role.progId, kBusyCallsValue);
+    return b;
+}
+
+const Role& CurrentRole() { return *g_role; }
+const Behaviour& CurrentBehaviour() { return g_behaviour; }
+
+void ObjectCreated() {
+    InterlockedIncrement(&g_objects);
+    g_served = true;
+}
+
+void ObjectDestroyed() {
+    if (InterlockedDecrement(&g_objects) == 0) PostThreadMessageW(g_mainThread, kLastRelease, 0, 0);
+}
+
+void QuitRequested() { PostThreadMessageW(g_mainThread, kQuit, 0, 0); }
+
+}  // namespace officesim
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 2;
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    LocalFree(argv);
+
+    auto is = [](const std::wstring& arg, const wchar_t* name) {
+        return (arg[0] == L'/' || arg[0] == L'-') && _wcsicmp(arg.c_str() + 1, name) == 0;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].empty()) continue;
+        if (is(args[i], L"regserver") || is(args[i], L"unregserver"))
+            return officesim::Registration(is(args[i], L"regserver"),
+                                           std::vector<std::wstring>(args.begin() + i + 1, args.end()));
+        if (is(args[i], L"role") && i + 1 < args.size()) {
+            const officesim::Role* role = officesim::FindRole(args[i + 1]);
+            return role ? officesim::Serve(*role) : 2;
+        }
+    }
+    return 2;
+}
