@@ -1,0 +1,60 @@
+// Sets officesim up from inside a test: behaviours per role, the call log, which
+// ProgIDs are registered, its processes, and the system default printer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "officesim/shared.h"  // the roles (kRoles) and LogPath()
+
+namespace officesim {
+
+// Behaviours of one role, taken by each server process of that role when it starts.
+struct Behaviour {
+    std::wstring version;         // Version text; empty keeps "16.0"
+    std::wstring failOpenMarker;  // Open fails for paths containing it
+    bool failPrintOut = false;    // PrintOut fails
+    std::wstring hangAt;          // member ("PrintOut" or "Document.PrintOut") that never returns
+    std::wstring crashAt;         // member inside which the server process ends
+    DWORD busyCalls = 0;          // first calls rejected as busy
+};
+
+void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);
+void ResetBehaviours();  // every role back to normal
+
+// Deletes the call log; servers start a new one with their next call.
+void ClearLog();
+
+// The officesim.exe next to the tests in the build tree.
+std::wstring ExePath();
+
+// Register or unregister one ProgID (the class and its ProgID keys) in this prefix.
+bool Register(const std::wstring& progId);
+bool Unregister(const std::wstring& progId);
+bool RegisterAll();
+
+// officesim processes now running, and ending them (by process id) when a test
+// left one behind or asked it to hang.
+std::vector<DWORD> RunningServers();
+void EndServers();
+// Waits until no officesim process runs; false after timeoutMs.
+bool WaitNoServers(DWORD timeoutMs);
+
+std::wstring DefaultPrinter();
+bool SetDefaultPrinter(const std::wstring& name);
+
+// Makes a printer the default for a test's lifetime and puts the old one back.
+class DefaultPrinterScope {
+public:
+    explicit DefaultPrinterScope(const std::wstring& name);
+    ~DefaultPrinterScope();
+    DefaultPrinterScope(const DefaultPrinterScope&) = delete;
+    DefaultPrinterScope& operator=(const DefaultPrinterScope&) = delete;
+
+private:
+    std::wstring saved_;
+};
+
+}  // namespace officesim

@@ -1,0 +1,90 @@
+#include "officesim_log.h"
+
+#include "officesim/shared.h"
+
+namespace officesim {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring out(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
+    return out;
+}
+
+// Undoes the caret escapes: ^^ is ^, ^I a tab, ^J a line feed ...
+std::wstring Unescape(const std::wstring& field) {
+    std::wstring out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == L'^' && i + 1 < field.size()) {
+            ++i;
+            out += field[i] == L'^' ? L'^' : wchar_t(field[i] ^ 0x40);
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string data;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return data;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) data.append(buffer, read);
+    CloseHandle(file);
+    return data;
+}
+
+std::vector<std::wstring> SplitTabs(const std::wstring& line) {
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find(L'\t', start);
+        fields.push_back(Unescape(line.substr(start, tab - start)));
+        if (tab == std::wstring::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<LoggedCall> ReadLog() {
+    std::vector<LoggedCall> calls;
+    std::string data = ReadAll(LogPath());
+    // Only complete lines: a server may be writing the last one right now.
+    for (size_t start = 0, end; (end = data.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::vector<std::wstring> f = SplitTabs(Wide(data.substr(start, end - start)));
+        if (f.size() < 7) continue;
+        LoggedCall call;
+        call.pid = std::wcstoul(f[0].c_str(), nullptr, 10);
+        call.progId = f[1];
+        call.object = f[2];
+        call.dispid = std::wcstol(f[3].c_str(), nullptr, 10);
+        call.kind = f[4];
+        call.result = f[5];
+        call.printer = f[6];
+        call.args.assign(f.begin() + 7, f.end());
+        calls.push_back(std::move(call));
+    }
+    return calls;
+}
+
+std::vector<LoggedCall> ReadLog(const std::wstring& progId) {
+    std::vector<LoggedCall> calls;
+    for (LoggedCall& call : ReadLog())
+        if (call.progId == progId) calls.push_back(std::move(call));
+    return calls;
+}
+
+std::wstring Brief(const LoggedCall& call) {
+    return call.object + L" " + std::to_wstring(call.dispid) + L" " + call.kind;
+}
+
+std::wstring RefArg(const std::wstring& typeAndValue) { return L"&" + typeAndValue; }
+
+}  // namespace officesim

@@ -1,0 +1,36 @@
+// Reads officesim's call log: one entry per automation call a server answered.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+namespace officesim {
+
+struct LoggedCall {
+    DWORD pid = 0;              // the server process
+    std::wstring progId;        // the role, "Word.Application" ...
+    std::wstring object;        // "Application", "Documents", "Workbook" ...
+    DISPID dispid = 0;
+    std::wstring kind;          // "method", "get", "put", or flags joined by "|"
+    std::wstring result;        // "0x00000000", an error HRESULT, or "hang" / "crash"
+    std::wstring printer;       // the system default printer when the call arrived
+    std::vector<std::wstring> args;  // declared order, "[&|*]TYPE=value" as in the README
+};
+
+// Every entry of the log (LogPath()), oldest first; empty when there is no log.
+std::vector<LoggedCall> ReadLog();
+
+// The entries of one role, in order.
+std::vector<LoggedCall> ReadLog(const std::wstring& progId);
+
+// "Documents 19 method" : the call's object, DISPID and kind, for comparing sequences.
+std::wstring Brief(const LoggedCall& call);
+
+// Argument texts as the log writes them.
+std::wstring RefArg(const std::wstring& typeAndValue);  // "&" + typeAndValue
+inline const wchar_t kMissing[] = L"ERROR=0x80020004";   // DISP_E_PARAMNOTFOUND
+
+}  // namespace officesim

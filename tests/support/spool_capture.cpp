@@ -1,0 +1,91 @@
+#include "spool_capture.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+
+namespace spool {
+
+namespace {
+
+const wchar_t kCaptureDir[] = L"Z:\\var\\tmp\\tavrolin-spool";
+
+std::string ReadAll(const std::wstring& path) {
+    std::string data;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return data;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) data.append(buffer, read);
+    CloseHandle(file);
+    return data;
+}
+
+std::wstring Wide(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring out(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
+    return out;
+}
+
+// job-<id>.rec: "key=value" lines; the backend renames it into place when complete.
+Job ParseRecord(const std::string& text) {
+    Job job;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "queue") job.queue = Wide(value);
+        else if (key == "job") job.id = std::atoi(value.c_str());
+        else if (key == "title") job.title = Wide(value);
+        else if (key == "copies") job.cupsCopies = std::max(1, std::atoi(value.c_str()));
+        else if (key == "bytes") job.bytes = std::atoll(value.c_str());
+    }
+    return job;
+}
+
+}  // namespace
+
+int PostScriptCopies(const std::string& data) {
+    // The last request wins, as in the interpreter; both spellings are in use.
+    static const std::regex request(R"(/NumCopies\s+(\d+)|/#copies\s+(\d+)\s+def)");
+    int copies = 1;
+    for (auto it = std::sregex_iterator(data.begin(), data.end(), request); it != std::sregex_iterator(); ++it)
+        copies = std::atoi((*it)[1].matched ? (*it)[1].str().c_str() : (*it)[2].str().c_str());
+    return std::max(1, copies);
+}
+
+std::vector<Job> FindJobs(const std::wstring& titlePart) {
+    std::vector<Job> jobs;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(kCaptureDir) + L"\\job-*.rec").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return jobs;
+    do {
+        std::wstring rec = std::wstring(kCaptureDir) + L"\\" + found.cFileName;
+        Job job = ParseRecord(ReadAll(rec));
+        if (!titlePart.empty() && job.title.find(titlePart) == std::wstring::npos) continue;
+        job.data = ReadAll(rec.substr(0, rec.size() - 4) + L".data");
+        job.dataCopies = PostScriptCopies(job.data);
+        job.copies = job.cupsCopies * job.dataCopies;
+        jobs.push_back(std::move(job));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return jobs;
+}
+
+std::vector<Job> WaitForJobs(const std::wstring& titlePart, size_t count, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<Job> jobs = FindJobs(titlePart);
+        if (jobs.size() >= count || GetTickCount() - start > timeoutMs) return jobs;
+        Sleep(100);
+    }
+}
+
+}  // namespace spool

@@ -1,0 +1,33 @@
+// Reads the jobs that the test CUPS queues captured (scripts/capture-backend writes
+// job-<id>.rec and job-<id>.data under /var/tmp/tavrolin-spool, Z:\ from Wine).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace spool {
+
+struct Job {
+    std::wstring queue;
+    int id = 0;
+    std::wstring title;
+    int cupsCopies = 1;    // the copies CUPS handed to the backend
+    int dataCopies = 1;    // the copies the PostScript asks for (/NumCopies or #copies)
+    int copies = 1;        // what the printer would put out: the two multiplied
+    long long bytes = 0;
+    std::string data;      // the job's bytes as CUPS received them
+};
+
+// Every captured job whose title contains titlePart (all jobs when it is empty).
+std::vector<Job> FindJobs(const std::wstring& titlePart);
+
+// Polls until at least count jobs titled with titlePart are captured or timeoutMs
+// passes; returns what was found either way.
+std::vector<Job> WaitForJobs(const std::wstring& titlePart, size_t count, DWORD timeoutMs);
+
+// The copies a PostScript job asks for itself; 1 when it does not say.
+int PostScriptCopies(const std::string& data);
+
+}  // namespace spool
