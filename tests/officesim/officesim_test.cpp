@@ -1,0 +1,518 @@
+// officesim through real COM: each role's whole cycle with its exact log, real print
+// jobs in the CUPS capture, wrong calls, and every failure behaviour seen from a client.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "client.h"
+#include "support/officesim_control.h"
+#include "support/officesim_log.h"
+#include "support/spool_capture.h"
+
+using namespace officesim_test;
+using officesim::LoggedCall;
+
+namespace {
+
+constexpr WORD kMethod = DISPATCH_METHOD;
+constexpr WORD kGet = DISPATCH_PROPERTYGET;
+constexpr WORD kPut = DISPATCH_PROPERTYPUT;
+const std::wstring M = L"ERROR=0x80020004";  // a missing argument in the log
+const std::wstring RM = L"&" + M;
+
+std::wstring Line(const LoggedCall& call) {
+    std::wstring text = officesim::Brief(call);
+    for (const std::wstring& arg : call.args) text += L" " + arg;
+    return text;
+}
+
+std::wstring Expect(const std::wstring& brief, const std::vector<std::wstring>& args) {
+    std::wstring text = brief;
+    for (const std::wstring& arg : args) text += L" " + arg;
+    return text;
+}
+
+std::vector<std::wstring> Times(const std::wstring& text, size_t n) { return std::vector<std::wstring>(n, text); }
+
+std::vector<std::wstring> Cat(std::vector<std::wstring> a, const std::vector<std::wstring>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<std::wstring> Lines(const std::vector<LoggedCall>& calls) {
+    std::vector<std::wstring> lines;
+    for (const LoggedCall& call : calls) lines.push_back(Line(call));
+    return lines;
+}
+
+std::string Narrow(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+class Officesim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        officesim::ResetBehaviours();
+        officesim::ClearLog();
+        ASSERT_TRUE(officesim::RegisterAll());
+    }
+    void TearDown() override { officesim::ResetBehaviours(); }
+
+    // Creates the server and returns it with its process id (from its first logged call).
+    IDispatch* Start(const std::wstring& progId) {
+        IDispatch* app = nullptr;
+        HRESULT hr = Create(progId, &app);
+        EXPECT_EQ(hr, S_OK) << "creating " << Narrow(progId);
+        return app;
+    }
+
+    static DWORD ServerPid(const std::wstring& progId) {
+        auto calls = officesim::ReadLog(progId);
+        return calls.empty() ? 0 : calls.front().pid;
+    }
+};
+
+// ---- Whole cycles, as the printing code drives them ----
+
+class WordCycle : public Officesim, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(WordCycle, AnswersAndLogsEveryCallAndPrints) {
+    const std::wstring progId = GetParam();
+    TempDocument file(L"word-cycle", L".docx");
+    IDispatch* app = Start(progId);
+    ASSERT_NE(app, nullptr);
+
+    CallResult version, docs, opened, printed, closed, quit;
+    Call(app, 24, kGet, {}, version);
+    EXPECT_EQ(version.hr, S_OK);
+    EXPECT_EQ(version.Text(), L"16.0");
+    Call(app, 6, kGet, {}, docs);
+    IDispatch* documents = docs.TakeObject();
+    ASSERT_NE(documents, nullptr) << std::hex << docs.hr;
+    Call(documents, 19, kMethod,
+         Join({Str(file.Path(), true), I2(0, true), I2(1, true), I2(0, true)}, Repeat(Missing(true), 12)), opened);
+    IDispatch* document = opened.TakeObject();
+    ASSERT_NE(document, nullptr) << std::hex << opened.hr << " " << Narrow(opened.Description());
+    Call(document, 446, kMethod,
+         Join(Join(Join({I2(0, true)}, Repeat(Missing(true), 6)), {I4(2, true), Missing(true), I4(0, true), I2(0, true)}),
+              Repeat(Missing(true), 7)),
+         printed);
+    EXPECT_EQ(printed.hr, S_OK) << Narrow(printed.Description());
+    Call(document, 1105, kMethod, Repeat(Missing(true), 3), closed);
+    EXPECT_EQ(closed.hr, S_OK);
+    document->Release();
+    documents->Release();
+    Call(app, 1105, kMethod, Repeat(Missing(true), 3), quit);
+    EXPECT_EQ(quit.hr, S_OK);
+    DWORD pid = ServerPid(progId);
+    app->Release();
+    EXPECT_TRUE(WaitProcessGone(pid, 10000)) << "the server outlived Quit";
+
+    const std::wstring printer = officesim::DefaultPrinter();
+    auto calls = officesim::ReadLog(progId);
+    std::vector<std::wstring> expected = {
+        Expect(L"Application 24 get", {}),
+        Expect(L"Application 6 get", {}),
+        Expect(L"Documents 19 method",
+               Cat({L"&BSTR=" + file.Path(), L"&I2=0", L"&I2=1", L"&I2=0"}, Times(RM, 12))),
+        Expect(L"Document 446 method",
+               Cat(Cat(Cat({L"&I2=0"}, Times(RM, 6)), {L"&I4=2", RM, L"&I4=0", L"&I2=0"}), Times(RM, 7))),
+        Expect(L"Document 1105 method", Times(RM, 3)),
+        Expect(L"Application 1105 method", Times(RM, 3)),
+    };
+    EXPECT_EQ(Lines(calls), expected);
+    for (const LoggedCall& call : calls) {
+        EXPECT_EQ(call.result, L"0x00000000") << Narrow(Line(call));
+        EXPECT_EQ(call.printer, printer);
+        EXPECT_EQ(call.pid, pid);
+    }
+
+    auto jobs = spool::WaitForJobs(file.Name(), 1, 30000);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].queue, printer);
+    EXPECT_EQ(jobs[0].title, file.Name());
+    EXPECT_EQ(jobs[0].copies, 2);
+    EXPECT_NE(jobs[0].data.find(Narrow(file.Path())), std::string::npos) << "the page names the document";
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, WordCycle, ::testing::Values(L"Word.Application", L"kWps.Application"));
+
+class ExcelCycle : public Officesim, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(ExcelCycle, AnswersAndLogsEveryCallAndPrints) {
+    const std::wstring progId = GetParam();
+    TempDocument file(L"excel-cycle", L".xlsx");
+    IDispatch* app = Start(progId);
+    ASSERT_NE(app, nullptr);
+
+    CallResult version, visible, user, books, opened, printed, calc, calcSave, alerts, closed, quit;
+    Call(app, 392, kGet, {}, version);
+    EXPECT_EQ(version.Text(), L"16.0");
+    Call(app, 558, kPut, {Bool(false)}, visible);
+    Call(app, 1210, kPut, {Bool(false)}, user);
+    Call(app, 572, kGet, {}, books);
+    IDispatch* workbooks = books.TakeObject();
+    ASSERT_NE(workbooks, nullptr) << std::hex << books.hr;
+    Call(workbooks, 1923, kMethod, Join({Str(file.Path()), Missing(), I2(1)}, Repeat(Missing(), 12)), opened);
+    IDispatch* workbook = opened.TakeObject();
+    ASSERT_NE(workbook, nullptr) << std::hex << opened.hr << " " << Narrow(opened.Description());
+    Call(workbook, 2361, kMethod, Join({Missing(), Missing(), I4(2), I2(0)}, Repeat(Missing(), 5)), printed);
+    EXPECT_EQ(printed.hr, S_OK) << Narrow(printed.Description());
+    Call(app, 316, kPut, {I4(0)}, calc);
+    Call(app, 315, kPut, {Bool(false)}, calcSave);
+    Call(app, 343, kPut, {Bool(false)}, alerts);
+    Call(workbooks, 277, kMethod, {}, closed);
+    workbook->Release();
+    workbooks->Release();
+    Call(app, 302, kMethod, {}, quit);
+    DWORD pid = ServerPid(progId);
+    app->Release();
+    EXPECT_TRUE(WaitProcessGone(pid, 10000)) << "the server outlived Quit";
+
+    std::vector<std::wstring> expected = {
+        Expect(L"Application 392 get", {}),
+        Expect(L"Application 558 put", {L"BOOL=0"}),
+        Expect(L"Application 1210 put", {L"BOOL=0"}),
+        Expect(L"Application 572 get", {}),
+        Expect(L"Workbooks 1923 method", Cat({L"BSTR=" + file.Path(), M, L"I2=1"}, Times(M, 12))),
+        Expect(L"Workbook 2361 method", Cat({M, M, L"I4=2", L"I2=0"}, Times(M, 5))),
+        Expect(L"Application 316 put", {L"I4=0"}),
+        Expect(L"Application 315 put", {L"BOOL=0"}),
+        Expect(L"Application 343 put", {L"BOOL=0"}),
+        Expect(L"Workbooks 277 method", {}),
+        Expect(L"Application 302 method", {}),
+    };
+    auto calls = officesim::ReadLog(progId);
+    EXPECT_EQ(Lines(calls), expected);
+    for (const LoggedCall& call : calls) EXPECT_EQ(call.result, L"0x00000000") << Narrow(Line(call));
+
+    auto jobs = spool::WaitForJobs(file.Name(), 1, 30000);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].copies, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, ExcelCycle, ::testing::Values(L"Excel.Application", L"ket.Application"));
+
+// Microsoft PowerPoint is only released; WPS Presentation is told to quit. Both end.
+class PowerPointCycle : public Officesim, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(PowerPointCycle, AnswersAndLogsEveryCallAndPrints) {
+    const std::wstring progId = GetParam();
+    const bool wps = progId == L"kwpp.Application";
+    TempDocument file(L"ppt-cycle", L".pptx");
+    IDispatch* app = Start(progId);
+    ASSERT_NE(app, nullptr);
+
+    CallResult pres, opened, printed, closed, quit;
+    Call(app, 2001, kGet, {}, pres);
+    IDispatch* presentations = pres.TakeObject();
+    ASSERT_NE(presentations, nullptr) << std::hex << pres.hr;
+    long flag = wps ? -1 : 0;
+    Call(presentations, 2005, kMethod, {Str(file.Path()), I4(flag), I4(flag), I4(flag)}, opened);
+    IDispatch* presentation = opened.TakeObject();
+    ASSERT_NE(presentation, nullptr) << std::hex << opened.hr << " " << Narrow(opened.Description());
+    Call(presentation, 2034, kMethod, {I4(-1), I4(-1), Str(L""), I4(2), I4(-1)}, printed);
+    EXPECT_EQ(printed.hr, S_OK) << Narrow(printed.Description());
+    Call(presentation, 2039, kMethod, {}, closed);
+    presentation->Release();
+    presentations->Release();
+    if (wps) Call(app, 2021, kMethod, {}, quit);
+    DWORD pid = ServerPid(progId);
+    app->Release();
+    EXPECT_TRUE(WaitProcessGone(pid, 10000)) << "the server outlived its last client";
+
+    const std::wstring f = wps ? L"I4=-1" : L"I4=0";
+    std::vector<std::wstring> expected = {
+        Expect(L"Application 2001 get", {}),
+        Expect(L"Presentations 2005 method", {L"BSTR=" + file.Path(), f, f, f}),
+        Expect(L"Presentation 2034 method", {L"I4=-1", L"I4=-1", L"BSTR=", L"I4=2", L"I4=-1"}),
+        Expect(L"Presentation 2039 method", {}),
+    };
+    if (wps) expected.push_back(Expect(L"Application 2021 method", {}));
+    EXPECT_EQ(Lines(officesim::ReadLog(progId)), expected);
+
+    auto jobs = spool::WaitForJobs(file.Name(), 1, 30000);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].copies, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, PowerPointCycle, ::testing::Values(L"PowerPoint.Application", L"kwpp.Application"));
+
+// ---- Printing on a chosen queue ----
+
+TEST_F(Officesim, PrintOutGoesToTheDefaultPrinterOfThatMomentWithItsCopies) {
+    const std::wstring queue = L"测试打印机";
+    TempDocument file(L"三份", L".docx");
+    IDispatch* app = Start(L"Word.Application");
+    ASSERT_NE(app, nullptr);
+    CallResult docs, opened, printed;
+    Call(app, 6, kGet, {}, docs);
+    IDispatch* documents = docs.TakeObject();
+    ASSERT_NE(documents, nullptr);
+    Call(documents, 19, kMethod, Join({Str(file.Path(), true)}, Repeat(Missing(true), 15)), opened);
+    IDispatch* document = opened.TakeObject();
+    ASSERT_NE(document, nullptr);
+    {
+        // Made the default after the server started: PrintOut reads it when it prints.
+        officesim::DefaultPrinterScope chosen(queue);
+        ASSERT_EQ(officesim::DefaultPrinter(), queue);
+        Call(document, 446, kMethod, Join(Repeat(Missing(true), 7), Join({I4(3, true)}, Repeat(Missing(true), 10))),
+             printed);
+        EXPECT_EQ(printed.hr, S_OK) << Narrow(printed.Description());
+    }
+    document->Release();
+    documents->Release();
+    app->Release();
+
+    auto jobs = spool::WaitForJobs(file.Name(), 1, 30000);
+    Sleep(1000);  // a second, stray job would show up by now
+    jobs = spool::FindJobs(file.Name());
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].queue, queue);
+    EXPECT_EQ(jobs[0].copies, 3) << "cups copies " << jobs[0].cupsCopies << ", data copies " << jobs[0].dataCopies;
+    auto calls = officesim::ReadLog(L"Word.Application");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].printer, queue);
+}
+
+// ---- Wrong calls fail the way a real server fails them ----
+
+struct WrongCall {
+    const char* what;
+    const wchar_t* progId;
+    int target;  // 0 application, 1 collection
+    DISPID id;
+    WORD kind;
+    std::vector<Arg> args;
+    HRESULT expected;
+    UINT argErr;  // for DISP_E_TYPEMISMATCH: index in DISPPARAMS order
+};
+
+TEST_F(Officesim, WrongCallsFailLoudly) {
+    const std::vector<WrongCall> cases = {
+        {"unknown DISPID", L"Word.Application", 0, 9999, kGet, {}, DISP_E_MEMBERNOTFOUND, 0},
+        {"a get called as put", L"Word.Application", 0, 24, kPut, {Str(L"17.0")}, DISP_E_MEMBERNOTFOUND, 0},
+        {"Quit with two arguments", L"Word.Application", 0, 1105, kMethod, Repeat(Missing(true), 2),
+         DISP_E_BADPARAMCOUNT, 0},
+        {"Open with 15 arguments", L"Word.Application", 1, 19, kMethod, Repeat(Missing(true), 15),
+         DISP_E_BADPARAMCOUNT, 0},
+        {"Word's Open by value", L"Word.Application", 1, 19, kMethod, Repeat(Missing(), 16), DISP_E_TYPEMISMATCH, 15},
+        {"Excel's Visible as I2", L"Excel.Application", 0, 558, kPut, {I2(0)}, DISP_E_TYPEMISMATCH, 0},
+        {"Excel's Open path by reference", L"Excel.Application", 1, 1923, kMethod,
+         Join({Str(L"C:\\x.xls", true)}, Repeat(Missing(), 14)), DISP_E_TYPEMISMATCH, 14},
+        {"PowerPoint's ReadOnly as I2", L"PowerPoint.Application", 1, 2005, kMethod,
+         {Str(L"C:\\x.ppt"), I2(0), I4(0), I4(0)}, DISP_E_TYPEMISMATCH, 2},
+        {"Word's Documents on Excel", L"Excel.Application", 0, 6, kGet, {}, DISP_E_MEMBERNOTFOUND, 0},
+    };
+    std::map<std::wstring, IDispatch*> apps;
+    std::map<std::wstring, IDispatch*> collections;
+    const std::map<std::wstring, DISPID> collectionIds = {
+        {L"Word.Application", 6}, {L"Excel.Application", 572}, {L"PowerPoint.Application", 2001}};
+    for (const WrongCall& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!apps.count(c.progId)) {
+            apps[c.progId] = Start(c.progId);
+            ASSERT_NE(apps[c.progId], nullptr);
+            CallResult coll;
+            Call(apps[c.progId], collectionIds.at(c.progId), kGet, {}, coll);
+            collections[c.progId] = coll.TakeObject();
+            ASSERT_NE(collections[c.progId], nullptr);
+        }
+        CallResult r;
+        Call(c.target == 0 ? apps[c.progId] : collections[c.progId], c.id, c.kind, c.args, r);
+        EXPECT_EQ(r.hr, c.expected) << std::hex << r.hr;
+        if (c.expected == DISP_E_TYPEMISMATCH) {
+            EXPECT_EQ(r.argErr, c.argErr);
+        }
+    }
+    // The log shows the wrong calls with what they were answered.
+    auto calls = officesim::ReadLog(L"Word.Application");
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(Line(calls[1]), Expect(L"Application 9999 get", {}));
+    EXPECT_EQ(calls[1].result, L"0x80020003");
+    for (auto& [id, object] : collections) object->Release();
+    for (auto& [id, object] : apps) object->Release();
+}
+
+// ---- Failure behaviours ----
+
+TEST_F(Officesim, OpenOfAMissingOrMarkedPathRaisesAnAutomationError) {
+    TempDocument marked(L"mark-FAILME", L".xlsx");
+    officesim::Behaviour b;
+    b.failOpenMarker = L"FAILME";
+    officesim::SetBehaviour(L"Excel.Application", b);
+    officesim::SetBehaviour(L"Word.Application", b);
+
+    struct Case {
+        const wchar_t* progId;
+        std::wstring path;
+        HRESULT scode;
+    };
+    const std::vector<Case> cases = {
+        {L"Word.Application", L"C:\\no\\such\\file.docx", HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+        {L"Excel.Application", L"C:\\missing-officesim.xlsx", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+        {L"Excel.Application", marked.Path(), E_FAIL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.path));
+        IDispatch* app = Start(c.progId);
+        ASSERT_NE(app, nullptr);
+        const bool word = std::wstring(c.progId) == L"Word.Application";
+        CallResult coll, opened;
+        Call(app, word ? 6 : 572, kGet, {}, coll);
+        IDispatch* collection = coll.TakeObject();
+        ASSERT_NE(collection, nullptr);
+        if (word)
+            Call(collection, 19, kMethod, Join({Str(c.path, true)}, Repeat(Missing(true), 15)), opened);
+        else
+            Call(collection, 1923, kMethod, Join({Str(c.path)}, Repeat(Missing(), 14)), opened);
+        EXPECT_EQ(opened.hr, DISP_E_EXCEPTION);
+        EXPECT_EQ(opened.excep.scode, c.scode) << std::hex << opened.excep.scode;
+        EXPECT_NE(opened.Description().find(c.path), std::wstring::npos) << Narrow(opened.Description());
+        EXPECT_EQ(opened.value.vt, VT_EMPTY);
+        collection->Release();
+        app->Release();
+    }
+}
+
+TEST_F(Officesim, FailingPrintOutRaisesAndPrintsNothing) {
+    officesim::Behaviour b;
+    b.failPrintOut = true;
+    officesim::SetBehaviour(L"kwpp.Application", b);
+    TempDocument file(L"no-print", L".pptx");
+    IDispatch* app = Start(L"kwpp.Application");
+    ASSERT_NE(app, nullptr);
+    CallResult pres, opened, printed;
+    Call(app, 2001, kGet, {}, pres);
+    IDispatch* presentations = pres.TakeObject();
+    ASSERT_NE(presentations, nullptr);
+    Call(presentations, 2005, kMethod, {Str(file.Path()), I4(-1), I4(-1), I4(-1)}, opened);
+    IDispatch* presentation = opened.TakeObject();
+    ASSERT_NE(presentation, nullptr);
+    Call(presentation, 2034, kMethod, {I4(-1), I4(-1), Str(L""), I4(1), I4(-1)}, printed);
+    EXPECT_EQ(printed.hr, DISP_E_EXCEPTION);
+    EXPECT_FALSE(printed.Description().empty());
+    presentation->Release();
+    presentations->Release();
+    app->Release();
+    Sleep(2000);
+    EXPECT_TRUE(spool::FindJobs(file.Name()).empty());
+}
+
+TEST_F(Officesim, VersionTextIsWhatTheTestAskedFor) {
+    officesim::Behaviour b;
+    b.version = L"11.0";
+    officesim::SetBehaviour(L"Word.Application", b);
+    IDispatch* app = Start(L"Word.Application");
+    ASSERT_NE(app, nullptr);
+    CallResult version;
+    Call(app, 24, kGet, {}, version);
+    EXPECT_EQ(version.Text(), L"11.0");
+    app->Release();
+}
+
+TEST_F(Officesim, CrashAtAMemberIsSeenAsADisconnectedServer) {
+    officesim::Behaviour b;
+    b.crashAt = L"Workbooks";
+    officesim::SetBehaviour(L"ket.Application", b);
+    IDispatch* app = Start(L"ket.Application");
+    ASSERT_NE(app, nullptr);
+    CallResult visible, books;
+    Call(app, 558, kPut, {Bool(false)}, visible);
+    EXPECT_EQ(visible.hr, S_OK);
+    DWORD pid = ServerPid(L"ket.Application");
+    Call(app, 572, kGet, {}, books);
+    const HRESULT disconnected[] = {RPC_E_DISCONNECTED, RPC_E_SERVER_DIED, RPC_E_SERVER_DIED_DNE,
+                                    HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE),
+                                    HRESULT_FROM_WIN32(RPC_S_CALL_FAILED)};
+    EXPECT_NE(std::find(std::begin(disconnected), std::end(disconnected), books.hr), std::end(disconnected))
+        << std::hex << books.hr;
+    EXPECT_TRUE(WaitProcessGone(pid, 5000));
+    auto calls = officesim::ReadLog(L"ket.Application");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].result, L"crash");
+    app->Release();
+}
+
+TEST_F(Officesim, HangAtAMemberNeverReturnsUntilTheServerIsEnded) {
+    officesim::Behaviour b;
+    b.hangAt = L"Document.PrintOut";
+    officesim::SetBehaviour(L"kWps.Application", b);
+    TempDocument file(L"hang", L".docx");
+    std::atomic<HRESULT> printHr = S_OK;
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // The client runs on its own apartment so that this thread can watch it block.
+    std::thread client([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        IDispatch* app = nullptr;
+        if (SUCCEEDED(Create(L"kWps.Application", &app))) {
+            CallResult docs, opened, printed;
+            Call(app, 6, kGet, {}, docs);
+            if (IDispatch* documents = docs.TakeObject()) {
+                Call(documents, 19, kMethod, Join({Str(file.Path(), true)}, Repeat(Missing(true), 15)), opened);
+                if (IDispatch* document = opened.TakeObject()) {
+                    SetEvent(started);
+                    Call(document, 446, kMethod, Repeat(Missing(true), 18), printed);
+                    printHr = printed.hr;
+                    document->Release();
+                }
+                documents->Release();
+            }
+            app->Release();
+        }
+        SetEvent(started);
+        CoUninitialize();
+    });
+    ASSERT_EQ(WaitForSingleObject(started, 30000), WAIT_OBJECT_0);
+    Sleep(2000);
+    auto calls = officesim::ReadLog(L"kWps.Application");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].result, L"hang");
+    EXPECT_EQ(printHr.load(), S_OK) << "the call came back";  // still blocked
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, calls[2].pid);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 1);
+    CloseHandle(process);
+    client.join();
+    CloseHandle(started);
+    EXPECT_TRUE(FAILED(printHr.load())) << std::hex << printHr.load();
+}
+
+TEST_F(Officesim, BusyServerRejectsTheFirstCalls) {
+    officesim::Behaviour b;
+    b.busyCalls = 2;
+    officesim::SetBehaviour(L"Excel.Application", b);
+    IDispatch* app = Start(L"Excel.Application");
+    ASSERT_NE(app, nullptr);
+    CallResult first, second, third;
+    Call(app, 392, kGet, {}, first);
+    Call(app, 392, kGet, {}, second);
+    Call(app, 392, kGet, {}, third);
+    EXPECT_EQ(first.hr, RPC_E_CALL_REJECTED) << std::hex << first.hr;
+    EXPECT_EQ(second.hr, RPC_E_CALL_REJECTED) << std::hex << second.hr;
+    EXPECT_EQ(third.hr, S_OK) << std::hex << third.hr;
+    EXPECT_EQ(third.Text(), L"16.0");
+    EXPECT_EQ(officesim::ReadLog(L"Excel.Application").size(), 1u) << "rejected calls never reach the server";
+    app->Release();
+}
+
+TEST_F(Officesim, UnregisteredProgIdIsNotInstalled) {
+    struct Restore {
+        ~Restore() { officesim::Register(L"kwpp.Application"); }
+    } restore;
+    ASSERT_TRUE(officesim::Unregister(L"kwpp.Application"));
+    IDispatch* app = nullptr;
+    EXPECT_EQ(Create(L"kwpp.Application", &app), CO_E_CLASSSTRING);
+    EXPECT_EQ(app, nullptr);
+    ASSERT_TRUE(officesim::Register(L"kwpp.Application"));
+    EXPECT_EQ(Create(L"kwpp.Application", &app), S_OK);
+    if (app) app->Release();
+}
+
+}  // namespace
