@@ -1,5 +1,139 @@
+#include <algorithm>
+#include <numeric>
+
+#include <shlobj.h>
+
 #include "app/tavrolin_dlg.h"
+#include "doclist/doclist.h"
 
-void CTavrolinDlg::ScanFolder(const std::wstring&, std::vector<std::wstring>&, int) {}
+namespace doclist {
 
-void CTavrolinDlg::OnAddFolder() {}
+bool HasDocumentExtension(std::wstring_view fullPath) {
+    for (std::wstring_view ext : {L".doc", L".docx", L".xls", L".xlsx", L".ppt", L".pptx"})
+        if (fullPath.find(ext) != std::wstring_view::npos) return true;
+    return false;
+}
+
+long long TimeKey(const SYSTEMTIME& t) {
+    long long key = t.wYear;
+    key = key * 100 + t.wMonth;
+    key = key * 100 + t.wDay;
+    key = key * 100 + t.wHour;
+    key = key * 100 + t.wMinute;
+    key = key * 100 + t.wSecond;
+    key = key * 1000 + t.wMilliseconds;
+    return key;
+}
+
+std::optional<long long> TimeKeyOfFileTime(const FILETIME& utc) {
+    SYSTEMTIME utcTime{}, local{};
+    if (!::FileTimeToSystemTime(&utc, &utcTime)) return std::nullopt;
+    if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local)) return std::nullopt;
+    return TimeKey(local);
+}
+
+namespace {
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : m_h(h) {}
+    ~FindHandle() {
+        if (valid()) ::FindClose(m_h);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+// The folder the listing of `pattern` walks, as a full path without the trailing pattern.
+std::wstring ListingRoot(const std::wstring& pattern) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetFullPathNameW(pattern.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            full = pattern;
+            break;
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    size_t sep = full.find_last_of(L"\\/");
+    if (sep != std::wstring::npos) full.resize(sep);
+    return full;
+}
+
+bool IsDotEntry(const WIN32_FIND_DATAW& entry) {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return std::wstring_view(entry.cFileName) == L"." || std::wstring_view(entry.cFileName) == L"..";
+}
+}  // namespace
+
+std::vector<Candidate> ListCandidates(const std::wstring& folder) {
+    std::vector<Candidate> candidates;
+    const std::wstring pattern = folder + L"\\*.*";
+    // Windows refuses a listing pattern that does not fit in MAX_PATH; Wine lists it anyway,
+    // so the limit is kept here for both.
+    if (pattern.size() > MAX_PATH - 1) return candidates;
+
+    WIN32_FIND_DATAW entry{};
+    FindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
+    if (!find.valid()) return candidates;
+
+    std::wstring root = ListingRoot(pattern);
+    if (!root.empty() && root.back() != L'\\' && root.back() != L'/') root += L'\\';
+    do {
+        if (IsDotEntry(entry)) continue;
+        std::wstring path = root + entry.cFileName;
+        if (HasDocumentExtension(path)) candidates.push_back({std::move(path), entry.ftLastWriteTime});
+    } while (::FindNextFileW(find.get(), &entry));
+    return candidates;
+}
+
+std::vector<long long> QueryTimeKeys(const std::vector<Candidate>& candidates) {
+    std::vector<long long> keys;
+    keys.reserve(candidates.size());
+    for (const Candidate& c : candidates) {
+        FILETIME written = c.listedWriteTime;
+        WIN32_FIND_DATAW entry{};
+        FindHandle find(::FindFirstFileW(c.path.c_str(), &entry));
+        if (find.valid()) written = entry.ftLastWriteTime;
+        keys.push_back(TimeKeyOfFileTime(written).value_or(0));
+    }
+    return keys;
+}
+
+std::vector<size_t> ResultOrder(const std::vector<long long>& keys, int order) {
+    std::vector<size_t> indexes(keys.size());
+    std::iota(indexes.begin(), indexes.end(), size_t{0});
+    if (order == 0)
+        std::stable_sort(indexes.begin(), indexes.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    else if (order == 1)
+        std::stable_sort(indexes.begin(), indexes.end(), [&](size_t a, size_t b) { return keys[a] > keys[b]; });
+    return indexes;
+}
+
+}  // namespace doclist
+
+void CTavrolinDlg::ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order) {
+    std::vector<doclist::Candidate> candidates = doclist::ListCandidates(folder);
+    const std::vector<long long> keys = doclist::QueryTimeKeys(candidates);
+    for (size_t i : doclist::ResultOrder(keys, order)) result.push_back(std::move(candidates[i].path));
+}
+
+void CTavrolinDlg::OnAddFolder() {
+    CShellManager local;
+    CShellManager* shell = AfxGetApp() && AfxGetApp()->m_pShellManager ? AfxGetApp()->m_pShellManager : &local;
+    std::optional<std::wstring> folder = shell->BrowseForFolder(m_hWnd, L"请选择路径: ", BIF_RETURNONLYFSDIRS);
+    if (!folder) return;
+
+    std::vector<std::wstring> paths;
+    ScanFolder(*folder, paths, 1);
+    doclist::AddNewDocuments(*this, paths);
+    UpdateFileCount();
+}

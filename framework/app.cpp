@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "framework/person.h"
+
 namespace {
 CWinApp* g_app = nullptr;
 
@@ -64,6 +66,7 @@ int AfxWinMain() {
 // ---------------------------------------------------------------------------------------------
 
 std::optional<std::wstring> CShellManager::BrowseForFolder(HWND owner, const wchar_t* title, UINT flags) {
+    if (const auto* scripted = person::ScriptedFolderBrowser()) return (*scripted)({owner, title ? title : L"", flags});
     BROWSEINFOW bi{};
     bi.hwndOwner = owner;
     bi.lpszTitle = title;

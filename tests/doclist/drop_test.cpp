@@ -1,0 +1,119 @@
+// Drops arrive as real WM_DROPFILES messages carrying a real drop handle.
+#include <gtest/gtest.h>
+
+#include "doclist/doclist.h"
+#include "fixtures.h"
+#include "support/main_window.h"
+
+namespace {
+
+using fixtures::MakeDrop;
+
+void Drop(MainWindow& w, HDROP drop) { ::SendMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0); }
+
+TEST(Drop, SuffixRuleDecidesEachName) {
+    fixtures::TempFolder temp(L"drop-suffix");
+    const std::wstring folderNamedXls = temp / L"old.xls";
+    fixtures::MakeFolder(folderNamedXls, fixtures::Local(2016, 1, 1));
+    fixtures::MakeFile(folderNamedXls + L"\\inside.doc", fixtures::Local(2016, 1, 1));
+
+    struct Case {
+        std::wstring name;
+        bool accepted;
+    } cases[] = {
+        {L"C:\\docs\\report.doc", true},
+        {L"C:\\docs\\REPORT.DOC", false},
+        {L"C:\\docs\\report.Doc", false},
+        {L"C:\\docs\\notes.docm", false},
+        {L"C:\\docs\\mydoc", true},  // no dot needed
+        {L"C:\\docs\\letter.docx", true},
+        {L"C:\\docs\\sheet.xlsx", true},
+        {L"C:\\docs\\slides.pptx", true},
+        {L"C:\\docs\\slides.ppt", true},
+        {L"C:\\docs\\sheet.xls", true},
+        {L"C:\\docs\\sheet.XLS", false},
+        {L"C:\\docs\\report.pdf", false},
+        {L"C:\\docs\\report.doc ", false},
+        {L"C:\\我的 文档\\报告 2016.doc", true},
+        {folderNamedXls, true},  // a folder is judged by its name and never opened
+        {L"oc", false},          // shorter than the suffix: compared whole
+        {L"doc", true},
+    };
+    MainWindow w;
+    for (const Case& c : cases) {
+        const int before = w.RowCount();
+        HDROP drop = MakeDrop({c.name});
+        Drop(w, drop);
+        EXPECT_FALSE(fixtures::DropAlive(drop)) << "the drop was not released";
+        EXPECT_EQ(w.RowCount(), before + (c.accepted ? 1 : 0));
+        if (c.accepted && w.RowCount() == before + 1) {
+            EXPECT_EQ(w.Cell(0, 0), c.name);
+            EXPECT_EQ(w.Cell(0, 1), L"待处理");
+        }
+        EXPECT_EQ(w.CountLabel(), std::to_wstring(w.RowCount()));
+        // The plain rule agrees with the window.
+        EXPECT_EQ(doclist::IsDroppableName(c.name), c.accepted);
+    }
+}
+
+TEST(Drop, FiveNamesWithADuplicateAndARefusedOneAddThree) {
+    MainWindow w;
+    w.AddRows({L"C:\\in list\\old.xls", L"C:\\in list\\older.doc"});
+    const std::vector<std::wstring> names = {L"C:\\new\\a.doc", L"C:\\in list\\old.xls", L"C:\\new\\b.pptx",
+                                             L"C:\\new\\c.pdf", L"C:\\new\\d.docx"};
+    HDROP drop = MakeDrop(names);
+    Drop(w, drop);
+    EXPECT_FALSE(fixtures::DropAlive(drop));
+    ASSERT_EQ(w.RowCount(), 5);
+    EXPECT_EQ(w.CountLabel(), L"5");
+    // The accepted name with the highest index is on top; older rows stay below in their order.
+    const wchar_t* expected[] = {L"C:\\new\\d.docx", L"C:\\new\\b.pptx", L"C:\\new\\a.doc", L"C:\\in list\\older.doc",
+                                 L"C:\\in list\\old.xls"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(w.Cell(i, 0), expected[i]) << "row " << i;
+
+    // The same drop again, and a name twice in one drop: each path is present once.
+    Drop(w, MakeDrop(names));
+    Drop(w, MakeDrop({L"C:\\new\\e.xls", L"C:\\new\\e.xls"}));
+    EXPECT_EQ(w.RowCount(), 6);
+    EXPECT_EQ(w.CountLabel(), L"6");
+}
+
+TEST(Drop, NameLongerThanMaxPathArrivesWhole) {
+    std::wstring name = L"C:\\long\\";
+    name += std::wstring(300 - name.size() - 5, L'长');
+    name += L".docx";
+    ASSERT_EQ(name.size(), 300u);
+    MainWindow w;
+    Drop(w, MakeDrop({L"C:\\short.doc", name}));
+    ASSERT_EQ(w.RowCount(), 2);
+    EXPECT_EQ(w.Cell(0, 0).size(), 300u);
+    EXPECT_EQ(w.Cell(0, 0), name);
+}
+
+TEST(Drop, EmptyDropStillRefreshesAndReleases) {
+    MainWindow w;
+    w.dlg().InsertDocument(L"C:\\a.doc");  // the label still reads 0
+    HDROP drop = MakeDrop({});
+    Drop(w, drop);
+    EXPECT_FALSE(fixtures::DropAlive(drop));
+    EXPECT_EQ(w.RowCount(), 1);
+    EXPECT_EQ(w.CountLabel(), L"1");
+}
+
+TEST(Drop, RefusedWhileARunIsActive) {
+    MainWindow w;
+    w.AddRows({L"C:\\printing\\first.doc"});
+    w.dlg().m_runActive = true;
+    HDROP drop = MakeDrop({L"C:\\late\\a.doc", L"C:\\late\\b.xls"});
+    Drop(w, drop);
+    EXPECT_FALSE(fixtures::DropAlive(drop)) << "a refused drop must still be released";
+    ASSERT_EQ(w.RowCount(), 1);
+    EXPECT_EQ(w.Cell(0, 0), L"C:\\printing\\first.doc");
+    EXPECT_EQ(w.CountLabel(), L"1");
+
+    w.dlg().m_runActive = false;
+    Drop(w, MakeDrop({L"C:\\late\\a.doc", L"C:\\late\\b.xls"}));
+    EXPECT_EQ(w.RowCount(), 3);
+}
+
+}  // namespace
