@@ -8,6 +8,7 @@
 
 #include "automation/convert_class.h"
 #include "automation/default_printer.h"
+#include "automation/dispatch.h"
 #include "printing.h"
 #include "run/run_state.h"
 #include "support/officesim_control.h"
@@ -413,6 +414,8 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
     crashInPrintOut.crashAt = L"PrintOut";
     officesim::Behaviour crashInQuit;
     crashInQuit.crashAt = L"Quit";
+    officesim::Behaviour crashInVersion;
+    crashInVersion.crashAt = L"Version";
     officesim::Behaviour busy;
     busy.busyCalls = 3;
 
@@ -436,6 +439,9 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
          {L"Application 558 put", L"Application 1210 put", L"Application 572 get", L"Workbooks 1923 method",
           L"Workbook 2361 method !"},
          false},
+        // A Version that cannot be read does not pass the gate.
+        {"Excel: server crashes in Version", DocumentKind::Excel, kSuiteMsOffice, crashInVersion,
+         {L"Application 392 get !"}, false},
         // ... and one that dies in Quit has already printed.
         {"Word: server crashes in Quit", DocumentKind::Word, kSuiteMsOffice, crashInQuit,
          {L"Application 24 get", L"Application 6 get", L"Documents 19 method", L"Document 446 method",
@@ -475,6 +481,27 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
 }
 
 // ---------------------------------------------------------------------------------------------
+
+TEST_F(Printers, ServersAreCreatedByProgIdOrClassIdAndEmptyReferencesCallNothing) {
+    DispatchRef word;
+    ASSERT_EQ(CreateServer(officesim::kRoles[0].clsid, word), S_OK);  // Word.Application's class id
+    ASSERT_FALSE(word.empty());
+    EXPECT_EQ(GetText(word, 24), L"16.0");
+    Variant missing = Variant::Missing();
+    CallMethod(word, 1105, {ByRef(missing), ByRef(missing), ByRef(missing)});
+    word.Release();
+    word.Release();
+    EXPECT_TRUE(word.empty());
+    EXPECT_NO_THROW(CallMethod(word, 1105, {ByRef(missing), ByRef(missing), ByRef(missing)}));
+    EXPECT_TRUE(GetObject(word, 6).empty());
+    EXPECT_EQ(Briefs(officesim::ReadLog(L"Word.Application")),
+              (std::vector<std::wstring>{L"Application 24 get", L"Application 1105 method"}));
+
+    DispatchRef none;
+    EXPECT_EQ(CreateServer(L"No.Such.Application", none), CO_E_CLASSSTRING);
+    EXPECT_EQ(CreateServer(L"{00000000-0000-0000-0000-00000000ABCD}", none), REGDB_E_CLASSNOTREG);
+    EXPECT_TRUE(none.empty());
+}
 
 TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestoredDefault) {
     officesim::Behaviour failOpen;

@@ -42,9 +42,9 @@ private:
 // One document, start to end.
 Outcome Print(DocumentKind kind, const std::wstring& path, int copies);
 
-// The spooler's default printer, read and set straight through the spooler API.
-// (officesim::SetDefaultPrinter recurses into itself: winspool.h maps the name to
-// SetDefaultPrinterW, so its own call resolves back to it.)
+// The spooler's default printer, read and set straight through the spooler API, not
+// through the code under test. (Named apart from SetDefaultPrinter, which winspool.h turns
+// into SetDefaultPrinterW wherever it is included first.)
 std::wstring SystemDefault();
 void SetSystemDefault(const std::wstring& name);
 
