@@ -19,20 +19,25 @@ window_geometry() {
 }
 shot main-window.png
 
-if [ -f "$BUILD/demo_driver.exe" ]; then
-    docs=$out/documents
-    mkdir -p "$docs"
-    "$ROOT/scripts/make-demo-documents.sh" "$docs"
-    rm -f "$CAPTURE_DIR"/job-*
-    wine "$BUILD/demo_driver.exe" "$(winepath -w "$docs")" || log "the demo driver reported a problem"
-    sleep 1
-    shot finished-run.png
-    # The printed jobs as the spooler received them.
-    mkdir -p "$out/printed"
-    cp "$CAPTURE_DIR"/job-* "$out/printed/" 2>/dev/null || true
-    cat "$out"/printed/*.rec 2>/dev/null > "$out/printed-jobs.txt" || true
-fi
+docs="$out/示例 文档"
+"$ROOT/scripts/make-demo-documents.sh" "$docs"
+paths=()
+for f in "$docs"/*; do paths+=("$(winepath -w "$f")"); done
+last_job() { ls "$CAPTURE_DIR" 2>/dev/null | sed -n 's/^job-\([0-9]*\)\.rec$/\1/p' | sort -n | tail -1; }
+lj=$(last_job); first_new=$(( ${lj:-0} + 1 ))
+log "demo: adding ${#paths[@]} documents with the file dialog and printing 2 copies each on Tavrolin-A"
+wine "$BUILD/demo_driver.exe" run Tavrolin-A 2 "${paths[@]}" || log "the demo driver reported a problem"
+sleep 2
+shot finished-run.png
+# The printed jobs as the spooler received them.
+mkdir -p "$out/printed"
+for rec in "$CAPTURE_DIR"/job-*.rec; do
+    [ -e "$rec" ] || continue
+    id=$(basename "$rec" .rec); id=${id#job-}
+    [ "$id" -ge "$first_new" ] || continue
+    cp "$CAPTURE_DIR/job-$id".* "$out/printed/"
+    { cat "$rec"; echo; } >> "$out/printed-jobs.txt"
+done
 
-# Enter ends the program without the exit question.
-kill "$app" 2>/dev/null || true
+wine "$BUILD/demo_driver.exe" close || kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true

@@ -1,0 +1,114 @@
+// Plays the headless demo on a running Tavrolin through its real user interface, the way a
+// person would: adds documents with the file dialog, picks a printer and copies, presses
+// "开始打印" and waits for the run to end. Not part of the product.
+//
+//   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
+//   demo_driver.exe close                              end the program (Enter: no question)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "app/texts.h"
+
+namespace {
+
+bool WaitFor(const auto& done, DWORD ms) {
+    for (ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end; ::Sleep(100))
+        if (done()) return true;
+    return done();
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(h, name, 64);
+    return name;
+}
+
+// The file dialog: a visible dialog window owned by the main window.
+HWND FindOwnedDialog(HWND owner) {
+    struct Search { HWND owner, found; } s{owner, nullptr};
+    ::EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (::GetWindow(h, GW_OWNER) == s->owner && ::IsWindowVisible(h) && ClassOf(h) == L"#32770") {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND FindEdit(HWND parent) {
+    struct Search { HWND found; } s{nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            if (ClassOf(h) == L"Edit" && ::IsWindowVisible(h)) {
+                reinterpret_cast<Search*>(p)->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void Press(HWND dlg, int id) {
+    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id)));
+}
+
+bool AddWithFileDialog(HWND main, const std::wstring& path) {
+    Press(main, IDC_ADD_FILES);
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindOwnedDialog(main)) != nullptr; }, 20000)) return false;
+    HWND edit = nullptr;
+    if (!WaitFor([&] { return (edit = FindEdit(dialog)) != nullptr; }, 5000)) return false;
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Press(dialog, IDOK);
+    return WaitFor([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, 20000);
+}
+
+bool SelectItem(HWND main, int box, const std::wstring& text) {
+    return ::SendMessageW(::GetDlgItem(main, box), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                          reinterpret_cast<LPARAM>(text.c_str())) != CB_ERR;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    HWND main = nullptr;
+    if (!WaitFor([&] { return (main = ::FindWindowW(nullptr, texts::kMainTitle)) != nullptr; }, 30000)) {
+        fwprintf(stderr, L"demo: the main window did not appear\n");
+        return 1;
+    }
+    const std::wstring verb = argc > 1 ? argv[1] : L"";
+    if (verb == L"close") {
+        Press(main, IDOK);
+        return 0;
+    }
+    if (verb != L"run" || argc < 5) {
+        fwprintf(stderr, L"usage: demo_driver run <printer> <copies> <path>... | close\n");
+        return 2;
+    }
+    for (int i = 4; i < argc; ++i)
+        if (!AddWithFileDialog(main, argv[i])) fwprintf(stderr, L"demo: could not add %ls\n", argv[i]);
+    if (!SelectItem(main, IDC_PRINTER, argv[2])) fwprintf(stderr, L"demo: no printer %ls\n", argv[2]);
+    SelectItem(main, IDC_COPIES, argv[3]);
+
+    HWND start = ::GetDlgItem(main, IDC_START);
+    Press(main, IDC_START);
+    if (!WaitFor([&] { return !::IsWindowEnabled(start); }, 10000)) {
+        fwprintf(stderr, L"demo: the run did not start\n");
+        return 1;
+    }
+    if (!WaitFor([&] { return ::IsWindowEnabled(start) != FALSE; }, 300000)) {
+        fwprintf(stderr, L"demo: the run did not end\n");
+        return 1;
+    }
+    return 0;
+}
