@@ -106,8 +106,13 @@ register_officesim() {
 }
 
 end_strays() {
-    # A server whose client died stays alive; end ours by process id.
-    pgrep -f 'officesim\.exe' | xargs -r kill 2>/dev/null || true
+    # A server whose client died stays alive; end ours (this prefix's) by process id.
+    local pid
+    for pid in $(pgrep -f 'officesim\.exe'); do
+        if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            kill "$pid" 2>/dev/null || true
+        fi
+    done
 }
 
 cleanup() {
