@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/framework.h"
@@ -20,12 +21,17 @@ public:
     bool HasDocument(const std::wstring& path) const;
     void InsertDocument(const std::wstring& path);
     void UpdateFileCount();
+    // The only ways rows leave the list, so the path index stays in step with it.
+    void RemoveDocument(int row);
+    void ClearDocuments();
 
     // Folder scan (doclist/folder_scan.cpp): appends the qualifying full paths of `folder` to
     // `result`, ordered by last-write time (0 oldest first, 1 newest first, other: listing order).
     static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
 
-    CListCtrl& DocumentList() { return m_documentList; }
+    // Read-only: rows are inserted and deleted only through the members above.
+    const CListCtrl& DocumentList() const { return m_documentList; }
+    void SetDocumentListRedraw(bool redraw) { m_documentList.SetRedraw(redraw); }
 
     // True from the start of a print run to its end; drops are refused meanwhile.
     bool m_runActive = false;
@@ -62,6 +68,9 @@ protected:
 
     HICON m_hIcon = nullptr;
     CListCtrl m_documentList;
+    // Column-0 texts of the list's rows with how many rows hold each, so the duplicate rule
+    // does not walk the whole list for every candidate.
+    std::unordered_map<std::wstring, int> m_documentPaths;
     int m_phase = 0;
 
     friend class CTavrolinDlgTest;

@@ -13,10 +13,10 @@ bool IsDroppableName(std::wstring_view name) {
 void AddNewDocuments(CTavrolinDlg& dlg, const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
     // A visible list view repaints on every insertion; a large batch would take minutes.
-    dlg.DocumentList().SetRedraw(false);
+    dlg.SetDocumentListRedraw(false);
     for (const std::wstring& path : paths)
         if (!dlg.HasDocument(path)) dlg.InsertDocument(path);
-    dlg.DocumentList().SetRedraw(true);
+    dlg.SetDocumentListRedraw(true);
 }
 
 }  // namespace doclist

@@ -20,15 +20,28 @@ void CTavrolinDlg::SetUpDocumentList() {
 }
 
 bool CTavrolinDlg::HasDocument(const std::wstring& path) const {
-    const int count = m_documentList.GetItemCount();
-    for (int i = 0; i < count; ++i)
-        if (m_documentList.GetItemText(i, 0) == path) return true;
-    return false;
+    // Whole-string comparison of UTF-16 code units, as comparing every row's text would be.
+    return m_documentPaths.contains(path);
 }
 
 void CTavrolinDlg::InsertDocument(const std::wstring& path) {
     int row = m_documentList.InsertItem(0, path.c_str());
+    if (row < 0) return;
     m_documentList.SetItemText(row, 1, texts::kPending);
+    // Keyed by the text the row holds, which ends at the first NUL like any window text.
+    ++m_documentPaths[std::wstring(path.c_str())];
+}
+
+void CTavrolinDlg::RemoveDocument(int row) {
+    const std::wstring path = m_documentList.GetItemText(row, 0);
+    if (!m_documentList.DeleteItem(row)) return;
+    auto it = m_documentPaths.find(path);
+    if (it != m_documentPaths.end() && --it->second == 0) m_documentPaths.erase(it);
+}
+
+void CTavrolinDlg::ClearDocuments() {
+    m_documentList.DeleteAllItems();
+    m_documentPaths.clear();
 }
 
 void CTavrolinDlg::UpdateFileCount() {

@@ -6,7 +6,7 @@ void CTavrolinDlg::OnRemoveFile() {
     if (path.empty()) {
         MessageBox(L"请选择一项", AfxGetAppName(), MB_OK);
     } else if (MessageBox(L"确定移除吗", AfxGetAppName(), MB_OKCANCEL) == IDOK) {
-        m_documentList.DeleteItem(row);
+        RemoveDocument(row);
         MessageBox(L"移除成功", AfxGetAppName(), MB_OK);
     }
     UpdateFileCount();
@@ -16,7 +16,7 @@ void CTavrolinDlg::OnClearList() {
     if (m_documentList.GetItemCount() == 0) {
         MessageBox(L"无可清理文件", AfxGetAppName(), MB_OK);
     } else if (MessageBox(L"确定清空列表吗", AfxGetAppName(), MB_OKCANCEL) == IDOK) {
-        m_documentList.DeleteAllItems();
+        ClearDocuments();
         MessageBox(L"清空成功", AfxGetAppName(), MB_OK);
     }
     UpdateFileCount();

@@ -231,7 +231,7 @@ TEST(DocumentList, InsertionOrderDuplicatesAndCount) {
     d.UpdateFileCount();
     EXPECT_EQ(w.CountLabel(), L"5");
 
-    d.DocumentList().DeleteAllItems();
+    d.ClearDocuments();
     d.UpdateFileCount();
     EXPECT_EQ(w.CountLabel(), L"0");
     EXPECT_FALSE(d.HasDocument(L"C:\\A.doc"));
