@@ -57,9 +57,9 @@ const wchar_t* AfxGetAppName() {
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
-    if (!app->InitInstance()) return app->ExitInstance();
-    // An application that keeps running after InitInstance would need a message loop here;
-    // a dialog-based one never does.
+    // A dialog-based application does all its work inside InitInstance and returns false from
+    // it, so there is no message loop of the framework's own after it.
+    app->InitInstance();
     return app->ExitInstance();
 }
 
