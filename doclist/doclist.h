@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ inline constexpr const wchar_t* kDocumentFilter =
 // A dropped name is taken when the end of the whole name is one of the six suffixes,
 // case-sensitive, with no dot required before it.
 bool IsDroppableName(std::wstring_view name);
+// Every name a drop carries, whole, in the drop's order.
+std::vector<std::wstring> DroppedNames(HDROP drop);
 
 // The folder scan keeps a path that contains one of the extensions anywhere, case-sensitive.
 bool HasDocumentExtension(std::wstring_view fullPath);
