@@ -7,6 +7,8 @@
 #include <shlobj.h>
 
 #include <string>
+
+#include "support/drop.h"
 #include <vector>
 
 namespace fixtures {
@@ -32,10 +34,5 @@ SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour = 12, WORD minute = 
 void MakeFile(const std::wstring& path, const SYSTEMTIME& written);
 void MakeFolder(const std::wstring& path, const SYSTEMTIME& written);
 
-// A drop handle as the shell hands it over: DROPFILES followed by the wide names, each ended by
-// a NUL, the list ended by a second NUL.
-HDROP MakeDrop(const std::vector<std::wstring>& names);
-// True while `drop` has not been released.
-bool DropAlive(HDROP drop);
 
 }  // namespace fixtures

@@ -12,6 +12,7 @@
 #include "run/busy_indicator.h"
 #include "run/print_worker.h"
 #include "run/run_state.h"
+#include "support/drop.h"
 #include "support/main_window.h"
 #include "support/officesim_control.h"
 #include "support/officesim_log.h"
@@ -144,22 +145,6 @@ bool WaitForRunEnd(MainWindow& w) {
     return testing_ui::PumpUntil([&] { return !w.dlg().m_runActive; }, 120000);
 }
 
-HDROP MakeDrop(const std::vector<std::wstring>& names) {
-    size_t chars = 1;
-    for (const auto& n : names) chars += n.size() + 1;
-    HGLOBAL mem = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* df = static_cast<DROPFILES*>(::GlobalLock(mem));
-    df->pFiles = sizeof(DROPFILES);
-    df->fWide = TRUE;
-    auto* out = reinterpret_cast<wchar_t*>(df + 1);
-    for (const auto& n : names) {
-        std::copy(n.begin(), n.end(), out);
-        out += n.size() + 1;
-    }
-    ::GlobalUnlock(mem);
-    return static_cast<HDROP>(mem);
-}
-
 constexpr int kLocked[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
 
 class PrintRun : public testing::Test {
@@ -229,7 +214,7 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
         Select(w, IDC_SUITE, std::wstring(r.suite) == L"WPS" ? L"MS Office" : L"WPS");
         Select(w, IDC_PRINTER, userDefault);
         const std::wstring late = folder.File(L"late_" + token + L".docx");
-        ::SendMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({late})), 0);
+        ::SendMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(fixtures::MakeDrop({late})), 0);
         EXPECT_EQ(w.RowCount(), 6) << "a drop during a run adds nothing";
 
         ASSERT_TRUE(WaitForRunEnd(w));

@@ -1,17 +1,11 @@
 #include "officesim_log.h"
+#include "support/files.h"
 
 #include "officesim/shared.h"
 
 namespace officesim {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
 
 // Undoes the caret escapes: ^^ is ^, ^I a tab, ^J a line feed ...
 std::wstring Unescape(const std::wstring& field) {
@@ -25,19 +19,6 @@ std::wstring Unescape(const std::wstring& field) {
         }
     }
     return out;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::string data;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return data;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) data.append(buffer, read);
-    CloseHandle(file);
-    return data;
 }
 
 std::vector<std::wstring> SplitTabs(const std::wstring& line) {
@@ -55,10 +36,10 @@ std::vector<std::wstring> SplitTabs(const std::wstring& line) {
 
 std::vector<LoggedCall> ReadLog() {
     std::vector<LoggedCall> calls;
-    std::string data = ReadAll(LogPath());
+    std::string data = testing_files::ReadAll(LogPath());
     // Only complete lines: a server may be writing the last one right now.
     for (size_t start = 0, end; (end = data.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::vector<std::wstring> f = SplitTabs(Wide(data.substr(start, end - start)));
+        std::vector<std::wstring> f = SplitTabs(testing_files::Wide(data.substr(start, end - start)));
         if (f.size() < 7) continue;
         LoggedCall call;
         call.pid = std::wcstoul(f[0].c_str(), nullptr, 10);

@@ -1,4 +1,5 @@
 #include "spool_capture.h"
+#include "support/files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,25 +10,6 @@ namespace spool {
 namespace {
 
 const wchar_t kCaptureDir[] = L"Z:\\var\\tmp\\tavrolin-spool";
-
-std::string ReadAll(const std::wstring& path) {
-    std::string data;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return data;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) data.append(buffer, read);
-    CloseHandle(file);
-    return data;
-}
-
-std::wstring Wide(const std::string& utf8) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
-}
 
 // job-<id>.rec: "key=value" lines; the backend renames it into place when complete.
 Job ParseRecord(const std::string& text) {
@@ -41,9 +23,9 @@ Job ParseRecord(const std::string& text) {
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "queue") job.queue = Wide(value);
+        if (key == "queue") job.queue = testing_files::Wide(value);
         else if (key == "job") job.id = std::atoi(value.c_str());
-        else if (key == "title") job.title = Wide(value);
+        else if (key == "title") job.title = testing_files::Wide(value);
         else if (key == "copies") job.cupsCopies = std::max(1, std::atoi(value.c_str()));
         else if (key == "bytes") job.bytes = std::atoll(value.c_str());
     }
@@ -68,9 +50,9 @@ std::vector<Job> FindJobs(const std::wstring& titlePart) {
     if (search == INVALID_HANDLE_VALUE) return jobs;
     do {
         std::wstring rec = std::wstring(kCaptureDir) + L"\\" + found.cFileName;
-        Job job = ParseRecord(ReadAll(rec));
+        Job job = ParseRecord(testing_files::ReadAll(rec));
         if (!titlePart.empty() && job.title.find(titlePart) == std::wstring::npos) continue;
-        job.data = ReadAll(rec.substr(0, rec.size() - 4) + L".data");
+        job.data = testing_files::ReadAll(rec.substr(0, rec.size() - 4) + L".data");
         job.dataCopies = PostScriptCopies(job.data);
         job.copies = job.cupsCopies * job.dataCopies;
         jobs.push_back(std::move(job));

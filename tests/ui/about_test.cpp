@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "recording.h"
+#include "support/dialog_template.h"
 #include "support/main_window.h"
 #include "ui/painting.h"
 #include "ui/shell_open.h"
@@ -81,130 +82,37 @@ protected:
     shell::Redirect redirect{[this](const std::wstring& address) { opened.push_back(address); }};
 };
 
-// ---------------------------------------------------------------------------------------------
-// Reading a DIALOGEX template straight from the resources.
-
-struct TemplateItem {
-    DWORD style;
-    short x, y, cx, cy;
-    DWORD id;
-    WORD classAtom;
-    std::wstring text;
-};
-struct Template {
-    DWORD style, exStyle;
-    short cx, cy;
-    std::wstring title, fontFace;
-    WORD points;
-    std::vector<TemplateItem> items;
-};
-
-class Reader {
-public:
-    explicit Reader(const BYTE* p) : m_base(p), m_p(p) {}
-    template <typename T> T Get() {
-        T v;
-        memcpy(&v, m_p, sizeof(T));
-        m_p += sizeof(T);
-        return v;
-    }
-    std::wstring String() {
-        std::wstring s;
-        for (wchar_t c; (c = Get<wchar_t>()) != 0;) s += c;
-        return s;
-    }
-    // A name or an ordinal: the ordinal in `atom`, or the text.
-    std::wstring NameOrOrdinal(WORD* atom = nullptr) {
-        WORD first;
-        memcpy(&first, m_p, sizeof(first));
-        if (first == 0) { m_p += 2; return {}; }
-        if (first == 0xFFFF) {
-            m_p += 2;
-            WORD ordinal = Get<WORD>();
-            if (atom) *atom = ordinal;
-            return {};
-        }
-        return String();
-    }
-    void AlignDword() { m_p = m_base + ((m_p - m_base + 3) & ~3); }
-    void Skip(size_t n) { m_p += n; }
-
-private:
-    const BYTE* m_base;
-    const BYTE* m_p;
-};
-
-Template LoadTemplate(int id) {
-    HRSRC res = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
-    const BYTE* data = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, res)));
-    Template t{};
-    if (!data) return t;
-    Reader r(data);
-    EXPECT_EQ(r.Get<WORD>(), 1);       // dlgVer
-    EXPECT_EQ(r.Get<WORD>(), 0xFFFF);  // signature of DIALOGEX
-    r.Get<DWORD>();                    // help id
-    t.exStyle = r.Get<DWORD>();
-    t.style = r.Get<DWORD>();
-    const WORD count = r.Get<WORD>();
-    r.Get<short>();
-    r.Get<short>();
-    t.cx = r.Get<short>();
-    t.cy = r.Get<short>();
-    r.NameOrOrdinal();  // menu
-    r.NameOrOrdinal();  // class
-    t.title = r.String();
-    if (t.style & DS_SETFONT) {
-        t.points = r.Get<WORD>();
-        r.Get<WORD>();
-        r.Get<BYTE>();
-        r.Get<BYTE>();
-        t.fontFace = r.String();
-    }
-    for (WORD i = 0; i < count; ++i) {
-        r.AlignDword();
-        TemplateItem item{};
-        r.Get<DWORD>();  // help id
-        r.Get<DWORD>();  // ex style
-        item.style = r.Get<DWORD>();
-        item.x = r.Get<short>();
-        item.y = r.Get<short>();
-        item.cx = r.Get<short>();
-        item.cy = r.Get<short>();
-        item.id = r.Get<DWORD>();
-        r.NameOrOrdinal(&item.classAtom);
-        item.text = r.NameOrOrdinal();
-        r.Skip(r.Get<WORD>());  // creation data
-        t.items.push_back(item);
-    }
-    return t;
-}
-
 }  // namespace
 
 TEST(AboutTemplate, MatchesTheLayout) {
-    const Template t = LoadTemplate(IDD_ABOUTBOX);
+    const testing_ui::DialogTemplate t = testing_ui::LoadDialogTemplate(IDD_ABOUTBOX);
     EXPECT_EQ(t.style, 0x80C800C8u);
     EXPECT_EQ(t.exStyle, 0u);
     EXPECT_EQ(t.cx, 235);
     EXPECT_EQ(t.cy, 136);
-    EXPECT_EQ(t.title, L"关于 Tavrolin");
-    EXPECT_EQ(t.fontFace, L"MS Shell Dlg");
-    EXPECT_EQ(t.points, 9);
+    EXPECT_EQ(t.caption, L"关于 Tavrolin");
+    EXPECT_EQ(t.typeface, L"MS Shell Dlg");
+    EXPECT_EQ(t.pointSize, 9);
 
-    const TemplateItem expected[] = {
-        {0x40030001, 178, 7, 50, 14, IDOK, 0x0080, L"确定"},
-        {0x50010000, 94, 108, 62, 14, 1000, 0x0080, L"访问官网"},
-        {0x50010000, 164, 108, 62, 14, 1003, 0x0080, L"访问官方淘宝店"},
+    struct Expected {
+        DWORD style;
+        short x, y, cx, cy;
+        DWORD id;
+        const wchar_t* text;
+    } expected[] = {
+        {0x40030001, 178, 7, 50, 14, IDOK, L"确定"},
+        {0x50010000, 94, 108, 62, 14, 1000, L"访问官网"},
+        {0x50010000, 164, 108, 62, 14, 1003, L"访问官方淘宝店"},
     };
     ASSERT_EQ(t.items.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        const TemplateItem& got = t.items[i];
-        const TemplateItem& want = expected[i];
+        const testing_ui::TemplateItem& got = t.items[i];
+        const Expected& want = expected[i];
         SCOPED_TRACE(testing::Message() << "item " << i);
         EXPECT_EQ(got.id, want.id);
-        EXPECT_EQ(got.classAtom, want.classAtom);
+        EXPECT_EQ(got.windowClass, L"Button");
         EXPECT_EQ(got.style, want.style) << std::hex << got.style;
-        EXPECT_EQ(got.text, want.text);
+        EXPECT_EQ(got.title, want.text);
         EXPECT_EQ(got.x, want.x);
         EXPECT_EQ(got.y, want.y);
         EXPECT_EQ(got.cx, want.cx);

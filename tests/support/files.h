@@ -1,0 +1,14 @@
+// Small file helpers for tests.
+#pragma once
+
+#include <string>
+
+namespace testing_files {
+
+// The whole file's bytes; empty when it cannot be opened. Shares with writers still at work.
+std::string ReadAll(const std::wstring& path);
+
+// UTF-8 text as UTF-16.
+std::wstring Wide(const std::string& utf8);
+
+}  // namespace testing_files
