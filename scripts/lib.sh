@@ -54,10 +54,13 @@ start_cups() {
         STARTED_PIDS+=($!)
         for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.2; done
     fi
-    local q
+    local q i=0
     for q in "${QUEUES[@]}"; do
+        i=$((i + 1))
+        # The device URI must be ASCII (CUPS refuses one that carries the Chinese queue
+        # name); the backend tells the queues apart by $PRINTER, not by the URI.
         if ! lpstat -p "$q" >/dev/null 2>&1; then
-            lpadmin -p "$q" -E -v "tavrolin-capture:/$q" -m raw 2>/dev/null
+            lpadmin -p "$q" -E -v "tavrolin-capture:/queue$i" -m raw 2>/dev/null
         fi
         cupsenable "$q" 2>/dev/null; cupsaccept "$q" 2>/dev/null
     done
