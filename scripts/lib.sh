@@ -112,7 +112,7 @@ end_strays() {
     # A server whose client died stays alive; end ours (this prefix's) by process id.
     local pid
     for pid in $(pgrep -f 'officesim\.exe'); do
-        if tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        if tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX"; then
             kill "$pid" 2>/dev/null || true
         fi
     done
