@@ -27,6 +27,10 @@ BOOL CTavrolinApp::InitInstance() {
     }
     m_instanceMutex = mutex;
 
+    // The printers are read while the rest starts up and the window is built.
+    auto* dlg = new CTavrolinDlg;
+    dlg->BeginReadingPrinters();
+
     INITCOMMONCONTROLSEX icc{8, 0xFF};
     ::InitCommonControlsEx(&icc);
 
@@ -36,7 +40,6 @@ BOOL CTavrolinApp::InitInstance() {
     m_pShellManager = shellManager;
     SetRegistryKey(texts::kRegistryKey);
 
-    auto* dlg = new CTavrolinDlg;
     m_pMainWnd = dlg;
     dlg->DoModal();
 

@@ -1,6 +1,7 @@
 #include "app/tavrolin_dlg.h"
 
 #include <memory>
+#include <system_error>
 
 #include "app/resource.h"
 #include "app/texts.h"
@@ -48,24 +49,36 @@ int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstrin
     return 0;
 }
 
-namespace {
-void FillPrinterBox(CComboBox& box) {
+PrinterChoices ReadPrinterChoices() {
+    PrinterChoices choices;
     CPrintDialog printDialog;
-    std::wstring defaultPrinter;
-    if (printDialog.GetDefaults()) defaultPrinter = printDialog.GetDeviceName();
+    if (printDialog.GetDefaults()) choices.defaultPrinter = printDialog.GetDeviceName();
 
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0, returned = 0;
     ::EnumPrintersW(flags, nullptr, 5, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
-    std::vector<std::wstring> names;
     if (needed && ::EnumPrintersW(flags, nullptr, 5, buffer.data(), needed, &needed, &returned)) {
         auto* printers = reinterpret_cast<const PRINTER_INFO_5W*>(buffer.data());
-        for (DWORD i = 0; i < returned; ++i) names.emplace_back(printers[i].pPrinterName);
+        for (DWORD i = 0; i < returned; ++i) choices.names.emplace_back(printers[i].pPrinterName);
     }
-    for (const std::wstring& name : names) box.AddString(name.c_str());
+    return choices;
+}
+
+void CTavrolinDlg::BeginReadingPrinters() {
+    if (m_printerRead.valid()) return;
+    try {
+        m_printerRead = std::async(std::launch::async, ReadPrinterChoices);
+    } catch (const std::system_error&) {
+        // No thread to spare: the window reads the printers itself.
+    }
+}
+
+namespace {
+void FillPrinterBox(CComboBox& box, const PrinterChoices& choices) {
+    for (const std::wstring& name : choices.names) box.AddString(name.c_str());
     // With no printer at all the box stays empty and nothing is selected.
-    if (!names.empty()) box.SetCurSel(PrinterToSelect(names, defaultPrinter));
+    if (!choices.names.empty()) box.SetCurSel(PrinterToSelect(choices.names, choices.defaultPrinter));
 }
 }  // namespace
 
@@ -85,7 +98,7 @@ BOOL CTavrolinDlg::OnInitDialog() {
 
     CComboBox printers;
     printers.Attach(GetDlgItem(IDC_PRINTER));
-    FillPrinterBox(printers);
+    FillPrinterBox(printers, m_printerRead.valid() ? m_printerRead.get() : ReadPrinterChoices());
 
     LOGFONTW iconFont{};
     if (::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(iconFont), &iconFont, 0))

@@ -2,6 +2,7 @@
 // Its handlers live with their subsystem (doclist/, run/, ui/).
 #pragma once
 
+#include <future>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -10,6 +11,15 @@
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
+
+// What the printer box shows: the system default printer's name (from the print dialog's
+// defaults; empty when there is none) and every local and connected printer, in the
+// spooler's order.
+struct PrinterChoices {
+    std::wstring defaultPrinter;
+    std::vector<std::wstring> names;
+};
+PrinterChoices ReadPrinterChoices();
 
 class CTavrolinDlg : public CDialogEx {
 public:
@@ -35,6 +45,11 @@ public:
 
     // True from the start of a print run to its end; drops are refused meanwhile.
     bool m_runActive = false;
+
+    // Starts reading the printers on a thread of its own, so that the spooler's answers
+    // (slow through CUPS) come in while the window is being built. Without it the window
+    // reads them itself when it initialises.
+    void BeginReadingPrinters();
 
 protected:
     void DoDataExchange() override;
@@ -72,6 +87,7 @@ protected:
     // does not walk the whole list for every candidate.
     std::unordered_map<std::wstring, int> m_documentPaths;
     int m_phase = 0;
+    std::future<PrinterChoices> m_printerRead;
 
     friend class CTavrolinDlgTest;
 };

@@ -26,6 +26,10 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+double Min(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
 void Report(const char* name, double value, const char* unit) {
     std::printf("%s %.3f %s\n", name, value, unit);
     std::fflush(stdout);

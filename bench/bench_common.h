@@ -10,6 +10,7 @@ namespace bench {
 
 double NowMs();
 double Median(std::vector<double> values);
+double Min(const std::vector<double>& values);
 // One result line: "name value unit".
 void Report(const char* name, double value, const char* unit);
 // Handles every message waiting on this thread.

@@ -92,7 +92,7 @@ ensure_prefix() {
         touch "$WINEPREFIX/.tavrolin-ready"
     fi
     # One server for the whole session keeps process start-up short.
-    wineserver -p >/dev/null 2>&1
+    wineserver -p >/dev/null 2>&1 || true  # already running: fine
 }
 
 build_all() {

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-MainWindow::MainWindow() : m_dlg(std::make_unique<CTavrolinDlg>()) {
+MainWindow::MainWindow(bool readPrintersAhead) : m_dlg(std::make_unique<CTavrolinDlg>()) {
+    if (readPrintersAhead) m_dlg->BeginReadingPrinters();
     if (!m_dlg->Create()) ADD_FAILURE() << "the main window could not be created";
     ::ShowWindow(hwnd(), SW_SHOW);
     testing_ui::Pump(50);

@@ -11,7 +11,9 @@
 
 class MainWindow {
 public:
-    MainWindow();
+    // readPrintersAhead: the printers are read on their own thread before the window is
+    // created, as the program does at start; otherwise the window reads them itself.
+    explicit MainWindow(bool readPrintersAhead = false);
     ~MainWindow();
 
     CTavrolinDlg& dlg() { return *m_dlg; }
