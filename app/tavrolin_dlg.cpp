@@ -51,8 +51,7 @@ int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstrin
 
 PrinterChoices ReadPrinterChoices() {
     PrinterChoices choices;
-    CPrintDialog printDialog;
-    if (printDialog.GetDefaults()) choices.defaultPrinter = printDialog.GetDeviceName();
+    choices.defaultPrinter = ReadDefaultPrinter();
 
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0, returned = 0;

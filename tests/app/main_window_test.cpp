@@ -9,40 +9,17 @@
 #include "doclist/document_list.h"
 #include "support/dialog_template.h"
 #include "support/main_window.h"
+#include "support/program.h"
 
+using testing_program::ComboItems;
+using testing_program::SpoolerPrinters;
 using testing_ui::ModalBox;
 using testing_ui::ModalResponder;
 using testing_ui::WindowText;
 
 namespace {
 
-std::vector<std::wstring> ComboItems(HWND box) {
-    std::vector<std::wstring> items;
-    int n = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        int len = static_cast<int>(::SendMessageW(box, CB_GETLBTEXTLEN, i, 0));
-        std::wstring s(static_cast<size_t>(len) + 1, L'\0');
-        ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-        s.resize(static_cast<size_t>(len));
-        items.push_back(s);
-    }
-    return items;
-}
-
 int ComboSelection(HWND box) { return static_cast<int>(::SendMessageW(box, CB_GETCURSEL, 0, 0)); }
-
-std::vector<std::wstring> SpoolerPrinters() {
-    DWORD needed = 0, returned = 0;
-    ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 5, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buf(needed);
-    std::vector<std::wstring> names;
-    if (needed && ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 5, buf.data(), needed,
-                                  &needed, &returned)) {
-        auto* p = reinterpret_cast<PRINTER_INFO_5W*>(buf.data());
-        for (DWORD i = 0; i < returned; ++i) names.emplace_back(p[i].pPrinterName);
-    }
-    return names;
-}
 
 std::wstring SystemDefaultPrinter() {
     wchar_t name[512] = {};

@@ -1,0 +1,65 @@
+#include "support/program.h"
+
+#include <winspool.h>
+
+namespace testing_program {
+
+std::wstring BuildFolder() {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self);
+    dir.resize(dir.find_last_of(L'\\'));  // .../build/tests
+    dir.resize(dir.find_last_of(L'\\'));  // .../build
+    return dir;
+}
+
+std::wstring ProgramPath() { return BuildFolder() + L"\\tavrolin.exe"; }
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    return ::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+}
+
+long ChildProcess::Wait(DWORD ms) {
+    if (!m_pi.hProcess || ::WaitForSingleObject(m_pi.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(m_pi.hProcess, &code);
+    return static_cast<long>(code);
+}
+
+ChildProcess::~ChildProcess() {
+    if (!m_pi.hProcess) return;
+    if (Wait(0) < 0) ::TerminateProcess(m_pi.hProcess, 1);
+    ::CloseHandle(m_pi.hProcess);
+    ::CloseHandle(m_pi.hThread);
+}
+
+std::vector<std::wstring> SpoolerPrinters() {
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0, returned = 0;
+    ::EnumPrintersW(flags, nullptr, 5, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed);
+    std::vector<std::wstring> names;
+    if (needed && ::EnumPrintersW(flags, nullptr, 5, buffer.data(), needed, &needed, &returned)) {
+        auto* printers = reinterpret_cast<const PRINTER_INFO_5W*>(buffer.data());
+        for (DWORD i = 0; i < returned; ++i) names.emplace_back(printers[i].pPrinterName);
+    }
+    return names;
+}
+
+std::vector<std::wstring> ComboItems(HWND box) {
+    std::vector<std::wstring> items;
+    const int count = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int length = static_cast<int>(::SendMessageW(box, CB_GETLBTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        if (length >= 0) ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length < 0 ? 0 : length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+}  // namespace testing_program

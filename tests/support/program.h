@@ -1,0 +1,40 @@
+// The built executables as separate processes, and what the spooler and a combo box hold,
+// for tests that look at the program from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_program {
+
+// The build folder: the one above the test programs' own.
+std::wstring BuildFolder();
+// The shipped program in the build folder.
+std::wstring ProgramPath();
+
+// A child process, ended when the object goes if it still runs.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
+    // The exit code, or -1 while the process still runs after ms.
+    long Wait(DWORD ms);
+    DWORD Id() const { return m_pi.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_pi{};
+};
+
+// The printers, local and connected, in the spooler's order.
+std::vector<std::wstring> SpoolerPrinters();
+
+// A combo box's items (from this process or another: the system carries the text across).
+std::vector<std::wstring> ComboItems(HWND box);
+
+}  // namespace testing_program
