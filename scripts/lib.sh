@@ -60,7 +60,8 @@ start_cups() {
         # The device URI must be ASCII (CUPS refuses one that carries the Chinese queue
         # name); the backend tells the queues apart by $PRINTER, not by the URI.
         if ! lpstat -p "$q" >/dev/null 2>&1; then
-            lpadmin -p "$q" -E -v "tavrolin-capture:/queue$i" -m raw 2>/dev/null
+            lpadmin -p "$q" -E -v "tavrolin-capture:/queue$i" -m raw 2>/dev/null ||
+                { echo "could not create the CUPS queue $q" >&2; return 1; }
         fi
         cupsenable "$q" 2>/dev/null; cupsaccept "$q" 2>/dev/null
     done
