@@ -2,6 +2,7 @@
 
 #include "app/tavrolin_dlg.h"
 #include "app/texts.h"
+#include "framework/scoped.h"
 
 CTavrolinApp::CTavrolinApp() { m_restartManagerSupport = true; }
 
@@ -31,20 +32,19 @@ BOOL CTavrolinApp::InitInstance() {
     auto* dlg = new CTavrolinDlg;
     dlg->BeginReadingPrinters();
 
-    INITCOMMONCONTROLSEX icc{8, 0xFF};
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
 
     CWinApp::InitInstance();
 
-    CShellManager* shellManager = new CShellManager;
-    m_pShellManager = shellManager;
-    SetRegistryKey(texts::kRegistryKey);
+    // The UI thread's apartment, before any shell dialog or drop target: the file dialog and
+    // the folder browser are COM objects. Without it they cannot be shown, but the list, drops
+    // and printing still work, so the window comes up either way.
+    ScopedCom ole(ScopedCom::Kind::Ole);
 
     m_pMainWnd = dlg;
     dlg->DoModal();
 
-    m_pShellManager = nullptr;
-    delete shellManager;
     m_pMainWnd = nullptr;
     delete dlg;
     return FALSE;

@@ -7,22 +7,26 @@
 #include "app/texts.h"
 #include "automation/default_printer.h"
 #include "ui/about_dlg.h"
+#include "ui/painting.h"
 
 const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnMessage<&CTavrolinDlg::OnSysCommand>(WM_SYSCOMMAND),
-    OnMessage<&CTavrolinDlg::OnPaint>(WM_PAINT, Then::Default),
+    OnMessage<&CTavrolinDlg::OnPaint>(WM_PAINT),
     OnMessage<&CTavrolinDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
     OnCommand<&CTavrolinDlg::OnAddFiles>(IDC_ADD_FILES),
     OnCommand<&CTavrolinDlg::OnRemoveFile>(IDC_REMOVE_FILE),
     OnCommand<&CTavrolinDlg::OnClearList>(IDC_CLEAR_LIST),
     OnCommand<&CTavrolinDlg::OnStart>(IDC_START),
     OnMessage<&CTavrolinDlg::OnDropFiles>(WM_DROPFILES, Then::Default),
-    OnMessage<&CTavrolinDlg::OnPrintProgress>(WM_USER + 12),
+    OnMessage<&CTavrolinDlg::OnPrintProgress>(WM_PRINT_PROGRESS),
+    OnMessage<&CTavrolinDlg::OnServerStartFailed>(WM_SERVER_START_FAILED),
     OnMessage<&CTavrolinDlg::OnTimer>(WM_TIMER, Then::Default),
     OnMessage<&CTavrolinDlg::OnEraseBkgnd>(WM_ERASEBKGND),
+    OnMessage<&CTavrolinDlg::OnEndSession>(WM_ENDSESSION),
     OnCommand<&CTavrolinDlg::OnVisitWebsite>(IDC_VISIT_WEBSITE),
     OnCommand<&CTavrolinDlg::OnAbout>(IDC_ABOUT),
     OnCommand<&CTavrolinDlg::OnCancel>(IDCANCEL),
+    OnCommand<&CTavrolinDlg::OnOK>(IDOK),
     OnCommand<&CTavrolinDlg::OnAddFolder>(IDC_ADD_FOLDER),
 };
 
@@ -40,7 +44,8 @@ const MessageMap* CTavrolinDlg::GetMessageMap() const {
 
 void CTavrolinDlg::DoDataExchange() {
     CDialogEx::DoDataExchange();
-    m_documentList.Attach(GetDlgItem(IDC_DOCUMENT_LIST));
+    m_documents.Attach(m_hWnd, IDC_DOCUMENT_LIST, IDC_FILE_COUNT);
+    m_run.Attach(m_hWnd, &m_documents);
 }
 
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter) {
@@ -103,14 +108,14 @@ BOOL CTavrolinDlg::OnInitDialog() {
     if (::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(iconFont), &iconFont, 0))
         UiFontFace() = iconFont.lfFaceName;
 
-    SetDlgItemText(IDC_ADD_FILES, L"添加文件");
-    SetDlgItemText(IDC_REMOVE_FILE, L"移除文件");
-    SetDlgItemText(IDC_CLEAR_LIST, L"清空列表");
-    SetDlgItemText(IDC_START, L"开始打印");
-    SetDlgItemText(IDC_ABOUT, L"关于我们");
+    SetDlgItemText(IDC_ADD_FILES, texts::kAddFiles);
+    SetDlgItemText(IDC_REMOVE_FILE, texts::kRemoveFile);
+    SetDlgItemText(IDC_CLEAR_LIST, texts::kClearList);
+    SetDlgItemText(IDC_START, texts::kStart);
+    SetDlgItemText(IDC_ABOUT, texts::kAbout);
     SetDlgItemText(IDC_VISIT_WEBSITE, texts::kVisitWebsite);
 
-    SetUpDocumentList();
+    m_documents.SetUp();
 
     CComboBox copies;
     copies.Attach(GetDlgItem(IDC_COPIES));
@@ -119,8 +124,8 @@ BOOL CTavrolinDlg::OnInitDialog() {
 
     CComboBox suite;
     suite.Attach(GetDlgItem(IDC_SUITE));
-    suite.AddString(L"MS Office");
-    suite.AddString(L"WPS");
+    suite.AddString(texts::kSuiteNameMsOffice);
+    suite.AddString(texts::kSuiteNameWps);
     suite.SetCurSel(0);
 
     SetWindowText(texts::kMainTitle);
@@ -140,10 +145,58 @@ void CTavrolinDlg::OnAbout() {
     about.DoModal();
 }
 
-void CTavrolinDlg::OnCancel() {
-    if (MessageBox(L"您确定要退出吗 ?", AfxGetAppName(), MB_YESNO) != IDYES) return;
-    // The worker ends with the process wherever it is; a Word or Excel document in the middle
-    // of printing must not leave the chosen printer as the user's default.
-    if (m_runActive) RestorePendingDefaultPrinter();
+void CTavrolinDlg::OnVisitWebsite() { OpenVendorWebsite(); }
+
+BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
+    painting::EraseMainWindow(m_hWnd, dc);
+    return TRUE;
+}
+
+std::optional<LRESULT> CTavrolinDlg::OnPaint(WPARAM, LPARAM) {
+    // Only the minimised window needs us; otherwise the dialog's default painting runs.
+    if (painting::PaintMinimised(m_hWnd, m_hIcon)) return 0;
+    return std::nullopt;
+}
+
+void CTavrolinDlg::OnAddFiles() { m_documents.AddFromFileDialog(); }
+void CTavrolinDlg::OnDropFiles(HDROP drop) { m_documents.AddDropped(drop, m_run.Active()); }
+void CTavrolinDlg::OnAddFolder() { m_documents.AddFolder(); }
+void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
+void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
+
+void CTavrolinDlg::OnStart() { m_run.Start(); }
+
+LRESULT CTavrolinDlg::OnPrintProgress(WPARAM index, LPARAM result) {
+    m_run.OnProgress(index, result);
+    return 0;
+}
+
+LRESULT CTavrolinDlg::OnServerStartFailed(WPARAM, LPARAM text) {
+    m_run.OnServerStartFailed(reinterpret_cast<const wchar_t*>(text));
+    return 0;
+}
+
+void CTavrolinDlg::OnTimer(UINT_PTR) { m_run.OnTimer(); }
+
+void CTavrolinDlg::OnOK() { ConfirmExit(); }
+
+void CTavrolinDlg::OnCancel() { ConfirmExit(); }
+
+void CTavrolinDlg::ConfirmExit() {
+    // A run goes on while the question is open.
+    if (MessageBox(texts::kConfirmExit, AfxGetAppName(), MB_YESNO) != IDYES) return;
+    Exit();
+}
+
+LRESULT CTavrolinDlg::OnEndSession(WPARAM ending, LPARAM) {
+    // The session ends: nobody is asked, and the process may be ended as soon as this returns.
+    if (ending) Exit();
+    return 0;
+}
+
+void CTavrolinDlg::Exit() {
+    // The worker is stopped and waited for, and the user's default printer is put back,
+    // before the window goes.
+    m_run.Shutdown();
     CDialogEx::OnCancel();
 }

@@ -1,13 +1,15 @@
-// The main window: the document list, the print settings and every command button.
-// Its handlers live with their subsystem (doclist/, run/, ui/).
+// The main window: the document list, the print settings and every command button. The list
+// and the print runs are objects of their own (doclist/, run/); the window routes its messages
+// to them.
 #pragma once
 
 #include <future>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "doclist/document_list.h"
 #include "framework/framework.h"
+#include "run/run_controller.h"
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -27,24 +29,9 @@ public:
     ~CTavrolinDlg() override;
     const MessageMap* GetMessageMap() const override;
 
-    // The document list (doclist/document_list.cpp).
-    bool HasDocument(const std::wstring& path) const;
-    void InsertDocument(const std::wstring& path);
-    void UpdateFileCount();
-    // The only ways rows leave the list, so the path index stays in step with it.
-    void RemoveDocument(int row);
-    void ClearDocuments();
-
-    // Folder scan (doclist/folder_scan.cpp): appends the qualifying full paths of `folder` to
-    // `result`, ordered by last-write time (0 oldest first, 1 newest first, other: listing order).
-    static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
-
-    // Read-only: rows are inserted and deleted only through the members above.
-    const CListCtrl& DocumentList() const { return m_documentList; }
-    void SetDocumentListRedraw(bool redraw) { m_documentList.SetRedraw(redraw); }
-
-    // True from the start of a print run to its end; drops are refused meanwhile.
-    bool m_runActive = false;
+    DocumentList& Documents() { return m_documents; }
+    const DocumentList& Documents() const { return m_documents; }
+    const PrintRunController& Run() const { return m_run; }
 
     // Starts reading the printers on a thread of its own, so that the spooler's answers
     // (slow through CUPS) come in while the window is being built. Without it the window
@@ -54,40 +41,38 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
-
-    // Main window (app/).
-    bool OnSysCommand(UINT id, LPARAM lParam);
-    HCURSOR OnQueryDragIcon();
-    void OnAbout();
+    // Esc, the close box and Enter all ask before the program ends.
+    void OnOK() override;
     void OnCancel() override;
 
-    // Document list commands (doclist/).
-    void SetUpDocumentList();
+    bool OnSysCommand(UINT id, LPARAM lParam);
+    HCURSOR OnQueryDragIcon();
+    LRESULT OnEndSession(WPARAM ending, LPARAM flags);
+    void OnAbout();
+    void OnVisitWebsite();
+    BOOL OnEraseBkgnd(HDC dc);
+    std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
+
     void OnAddFiles();
     void OnDropFiles(HDROP drop);
     void OnAddFolder();
     void OnRemoveFile();
     void OnClearList();
 
-    // Print run (run/).
     void OnStart();
-    LRESULT OnPrintProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPrintProgress(WPARAM index, LPARAM result);
+    LRESULT OnServerStartFailed(WPARAM, LPARAM text);
     void OnTimer(UINT_PTR id);
-
-    // Painting and the vendor's page (ui/).
-    BOOL OnEraseBkgnd(HDC dc);
-    void OnPaint();
-    void OnVisitWebsite();
 
     static const MessageEntry s_messageEntries[];
 
-    HICON m_hIcon = nullptr;
-    CListCtrl m_documentList;
-    // Column-0 texts of the list's rows with how many rows hold each, so the duplicate rule
-    // does not walk the whole list for every candidate.
-    std::unordered_map<std::wstring, int> m_documentPaths;
-    int m_phase = 0;
-    std::future<PrinterChoices> m_printerRead;
+private:
+    void ConfirmExit();
+    // Ends the program: a run in progress is stopped and waited for first.
+    void Exit();
 
-    friend class CTavrolinDlgTest;
+    HICON m_hIcon = nullptr;
+    DocumentList m_documents;
+    PrintRunController m_run;
+    std::future<PrinterChoices> m_printerRead;
 };

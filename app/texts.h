@@ -1,4 +1,4 @@
-// Process-wide texts and the few values shared between the window and the print worker.
+// Every text the program shows, in one place, and the UI font face.
 #pragma once
 
 #include <string>
@@ -6,7 +6,6 @@
 namespace texts {
 inline constexpr const wchar_t* kMainTitle = L"Tavrolin V8.3    <支持批量打印doc,docx,xls,xlsx,ppt,pptx文档>";
 inline constexpr const wchar_t* kSingleInstanceMutex = L"Tavrolin";
-inline constexpr const wchar_t* kRegistryKey = L"应用程序向导生成的本地应用程序";
 inline constexpr const wchar_t* kColumnPath = L"文件路径";
 inline constexpr const wchar_t* kColumnStatus = L"状态";
 inline constexpr const wchar_t* kPending = L"待处理";
@@ -30,6 +29,36 @@ inline constexpr const wchar_t* kVisitShop = L"访问官方淘宝店";
 inline constexpr const wchar_t* kWebsiteUrl = L"https://www.example.com/";
 inline constexpr const wchar_t* kShopUrl = L"https://shop.example.com/";
 inline constexpr const wchar_t* kDefaultFontFace = L"微软雅黑";
+
+// The main window's buttons and boxes.
+inline constexpr const wchar_t* kAddFiles = L"添加文件";
+inline constexpr const wchar_t* kRemoveFile = L"移除文件";
+inline constexpr const wchar_t* kClearList = L"清空列表";
+inline constexpr const wchar_t* kStart = L"开始打印";
+inline constexpr const wchar_t* kAbout = L"关于我们";
+inline constexpr const wchar_t* kSuiteNameMsOffice = L"MS Office";
+inline constexpr const wchar_t* kSuiteNameWps = L"WPS";
+inline constexpr const wchar_t* kBusyLabel = L"处理中";
+
+// Questions and answers of the main window's commands.
+inline constexpr const wchar_t* kConfirmExit = L"您确定要退出吗 ?";
+inline constexpr const wchar_t* kChooseFolder = L"请选择路径: ";
+inline constexpr const wchar_t* kSelectOne = L"请选择一项";
+inline constexpr const wchar_t* kConfirmRemove = L"确定移除吗";
+inline constexpr const wchar_t* kRemoved = L"移除成功";
+inline constexpr const wchar_t* kNothingToClear = L"无可清理文件";
+inline constexpr const wchar_t* kConfirmClear = L"确定清空列表吗";
+inline constexpr const wchar_t* kCleared = L"清空成功";
+inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
+inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
+
+// Servers that cannot start.
+inline constexpr const wchar_t* kCannotStartMsWord = L"无法启动MS-Word!";
+inline constexpr const wchar_t* kCannotStartWpsWord = L"无法启动WPS-Word!";
+inline constexpr const wchar_t* kCannotStartMsExcel = L"无法启动MS-Excel!";
+inline constexpr const wchar_t* kCannotStartWpsExcel = L"无法启动WPS-Excel!";
+inline constexpr const wchar_t* kCannotStartMsPpt = L"无法启动MS-PPT服务器!";
+inline constexpr const wchar_t* kCannotStartWpsPpt = L"无法启动WPS-PPT服务器!";
 }  // namespace texts
 
 // The face every painted text uses: the icon-title font's face once the main window has

@@ -1,13 +1,13 @@
 #include "automation/convert_class.h"
 
-#include <objbase.h>
 
 #include <cwchar>
+#include <optional>
 
+#include "app/texts.h"
 #include "automation/default_printer.h"
 #include "automation/dispatch.h"
-#include "automation/message_filter.h"
-#include "run/run_state.h"
+#include "framework/framework.h"
 
 namespace {
 
@@ -45,19 +45,6 @@ constexpr std::int32_t kTrue = -1;  // the servers' tri-state true
 constexpr std::int32_t kFalse = 0;
 }  // namespace powerpoint
 
-// COM for one printer call, with the busy-retry filter on the apartment while it lasts.
-struct ComInitialized {
-    ComInitialized() { ::CoInitialize(nullptr); }
-    ~ComInitialized() { ::CoUninitialize(); }
-    ComInitialized(const ComInitialized&) = delete;
-    ComInitialized& operator=(const ComInitialized&) = delete;
-};
-
-struct ComForCall {
-    ComInitialized com;            // destroyed last
-    ScopedBusyRetryFilter filter;  // revoked before COM goes
-};
-
 // The argument values of Word and Excel: true and false as 16-bit integers, not VT_BOOL.
 struct StandardValues {
     Variant yes = Variant::I2(1);
@@ -74,10 +61,6 @@ void Attempt(F&& call) {
     }
 }
 
-void ShowServerStartFailure(DocumentKind kind, std::int32_t suite) {
-    ::MessageBoxW(AfxGetMainWnd(), ServerStartFailureText(kind, suite), AfxGetAppName(), MB_OK | MB_ICONWARNING);
-}
-
 // The version gate of the Microsoft servers; a Version that cannot be read does not pass.
 bool VersionAccepted(const DispatchRef& app, DISPID versionMember) {
     try {
@@ -87,35 +70,70 @@ bool VersionAccepted(const DispatchRef& app, DISPID versionMember) {
     }
 }
 
-bool PrintWordDocument(const std::wstring& path, std::int32_t copies) {
-    const PrintSettings& settings = CurrentPrintSettings();
-    DefaultPrinterSwap swap(settings.printer);
-    const wchar_t* progId = ProgIdFor(DocumentKind::Word, settings.suite);
-    if (!progId) return false;
+// What every printer does before its document: the chosen printer made the default (when the
+// kind prints on the default), the server of the suite started by ProgID, the person told
+// when it cannot start, and the Microsoft servers' version gate.
+class ServerForDocument {
+public:
+    struct Kind {
+        DocumentKind kind;
+        bool swapsPrinter;
+        DISPID versionMember;  // 0: no gate
+    };
 
-    ComForCall com;
-    DispatchRef app, documents, document;
-    if (FAILED(CreateServer(progId, app))) {
-        swap.Restore();
-        ShowServerStartFailure(DocumentKind::Word, settings.suite);
-        return false;
+    ServerForDocument(const Kind& k, const PrintOptions& options, const StartFailureNotice& notice) {
+        if (k.swapsPrinter) m_swap.emplace(options.printer);
+        const wchar_t* progId = ProgIdFor(k.kind, options.suite);
+        if (!progId) return;
+        if (FAILED(CreateServer(progId, m_app))) {
+            RestorePrinter();
+            if (notice) notice(ServerStartFailureText(k.kind, options.suite));
+            return;
+        }
+        if (options.suite == kSuiteMsOffice && k.versionMember && !VersionAccepted(m_app, k.versionMember)) return;
+        m_ready = true;
     }
-    if (settings.suite == kSuiteMsOffice && !VersionAccepted(app, word::kVersion)) return false;
+
+    bool ready() const { return m_ready; }
+    DispatchRef& app() { return m_app; }
+    void RestorePrinter() {
+        if (m_swap) m_swap->Restore();
+    }
+
+private:
+    std::optional<DefaultPrinterSwap> m_swap;  // restored last, on every way out
+    DispatchRef m_app;
+    bool m_ready = false;
+};
+
+// Between the calls of a document: once a stop is asked for, the rest goes the failure way.
+void ThrowIfStopped(const std::atomic<bool>* stop) {
+    if (stop && stop->load()) throw AutomationError{E_ABORT, L"the run was stopped"};
+}
+
+bool PrintWordDocument(const std::wstring& path, const PrintOptions& options, const StartFailureNotice& notice,
+                       const std::atomic<bool>* stop) {
+    ServerForDocument server({DocumentKind::Word, true, word::kVersion}, options, notice);
+    if (!server.ready()) return false;
+    DispatchRef& app = server.app();
+    DispatchRef documents, document;
 
     StandardValues v;
     Variant file = Variant::String(path);
-    Variant copiesValue = Variant::I4(copies);
+    Variant copiesValue = Variant::I4(options.copies);
     Variant allPages = Variant::I4(0);
     auto& m = v.missing;
 
     bool printed = false;
     try {
+        ThrowIfStopped(stop);
         documents = GetObject(app, word::kDocuments);
         // FileName, ConfirmConversions, ReadOnly, AddToRecentFiles, then 12 left to Word.
         document = CallForObject(documents, word::kOpen,
                                  {ByRef(file), ByRef(v.no), ByRef(v.yes), ByRef(v.no), ByRef(m), ByRef(m), ByRef(m),
                                   ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m),
                                   ByRef(m)});
+        ThrowIfStopped(stop);
         // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages, PageType,
         // PrintToFile, then 7 left to Word.
         CallMethod(document, word::kPrintOut,
@@ -125,7 +143,7 @@ bool PrintWordDocument(const std::wstring& path, std::int32_t copies) {
         printed = true;
     } catch (const AutomationError&) {
     }
-    swap.Restore();
+    server.RestorePrinter();
 
     // Word is closed and told to quit on failure too; with no document Close is skipped.
     Attempt([&] { CallMethod(document, word::kClose, {ByRef(m), ByRef(m), ByRef(m)}); });
@@ -136,27 +154,20 @@ bool PrintWordDocument(const std::wstring& path, std::int32_t copies) {
     return printed;
 }
 
-bool PrintExcelWorkbook(const std::wstring& path, std::int32_t copies) {
-    const PrintSettings& settings = CurrentPrintSettings();
-    DefaultPrinterSwap swap(settings.printer);
-    const wchar_t* progId = ProgIdFor(DocumentKind::Excel, settings.suite);
-    if (!progId) return false;
-
-    ComForCall com;
-    DispatchRef app, workbooks, workbook;
-    if (FAILED(CreateServer(progId, app))) {
-        swap.Restore();
-        ShowServerStartFailure(DocumentKind::Excel, settings.suite);
-        return false;
-    }
-    if (settings.suite == kSuiteMsOffice && !VersionAccepted(app, excel::kVersion)) return false;
+bool PrintExcelWorkbook(const std::wstring& path, const PrintOptions& options, const StartFailureNotice& notice,
+                        const std::atomic<bool>* stop) {
+    ServerForDocument server({DocumentKind::Excel, true, excel::kVersion}, options, notice);
+    if (!server.ready()) return false;
+    DispatchRef& app = server.app();
+    DispatchRef workbooks, workbook;
 
     StandardValues v;
     Variant file = Variant::String(path);
-    Variant copiesValue = Variant::I4(copies);
+    Variant copiesValue = Variant::I4(options.copies);
     auto m = [&] { return ByValue(v.missing); };
 
     try {
+        ThrowIfStopped(stop);
         // Out of sight and out of the user's hands before any workbook opens.
         PutProperty(app, excel::kVisible, Bool(false));
         PutProperty(app, excel::kUserControl, Bool(false));
@@ -165,18 +176,19 @@ bool PrintExcelWorkbook(const std::wstring& path, std::int32_t copies) {
         workbook = CallForObject(workbooks, excel::kOpen,
                                  {String(file), m(), ByValue(v.yes), m(), m(), m(), m(), m(), m(), m(), m(), m(),
                                   m(), m(), m()});
+        ThrowIfStopped(stop);
         // From, To, Copies, Preview, then 5 left to Excel.
         CallMethod(workbook, excel::kPrintOut,
                    {m(), m(), ByValue(copiesValue), ByValue(v.no), m(), m(), m(), m(), m()});
     } catch (const AutomationError&) {
         // Excel is only let go, neither closed nor told to quit.
-        swap.Restore();
+        server.RestorePrinter();
         workbooks.Release();
         workbook.Release();
         app.Release();
         return false;
     }
-    swap.Restore();
+    server.RestorePrinter();
 
     // No recalculation and no save prompt while the workbooks close.
     Attempt([&] { PutProperty(app, excel::kCalculation, I4(0)); });
@@ -190,18 +202,14 @@ bool PrintExcelWorkbook(const std::wstring& path, std::int32_t copies) {
     return true;
 }
 
-bool PrintPresentation(const std::wstring& path, std::int32_t copies) {
+bool PrintPresentation(const std::wstring& path, const PrintOptions& options, const StartFailureNotice& notice,
+                       const std::atomic<bool>* stop) {
     // Presentations print on whatever printer is the default: the printer setting is not used.
-    const std::int32_t suite = CurrentPrintSettings().suite;
-    const wchar_t* progId = ProgIdFor(DocumentKind::PowerPoint, suite);
-    if (!progId) return false;
-
-    ComForCall com;
-    DispatchRef app, presentations, presentation;
-    if (FAILED(CreateServer(progId, app))) {
-        ShowServerStartFailure(DocumentKind::PowerPoint, suite);
-        return false;
-    }
+    ServerForDocument server({DocumentKind::PowerPoint, false, 0}, options, notice);
+    if (!server.ready()) return false;
+    DispatchRef& app = server.app();
+    DispatchRef presentations, presentation;
+    const std::int32_t suite = options.suite;
 
     Variant file = Variant::String(path);
     Variant noFile = Variant::String(L"");
@@ -209,13 +217,15 @@ bool PrintPresentation(const std::wstring& path, std::int32_t copies) {
     const std::int32_t openFlag = suite == kSuiteWps ? powerpoint::kTrue : powerpoint::kFalse;
 
     try {
+        ThrowIfStopped(stop);
         presentations = GetObject(app, powerpoint::kPresentations);
         // FileName, ReadOnly, Untitled, WithWindow.
         presentation = CallForObject(presentations, powerpoint::kOpen,
                                      {String(file), I4(openFlag), I4(openFlag), I4(openFlag)});
+        ThrowIfStopped(stop);
         // From, To (the whole presentation), PrintToFile (not to a file), Copies, Collate.
         CallMethod(presentation, powerpoint::kPrintOut,
-                   {I4(-1), I4(-1), String(noFile), I4(copies), I4(powerpoint::kTrue)});
+                   {I4(-1), I4(-1), String(noFile), I4(options.copies), I4(powerpoint::kTrue)});
     } catch (const AutomationError&) {
         presentations.Release();
         presentation.Release();
@@ -258,9 +268,9 @@ const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite) {
 const wchar_t* ServerStartFailureText(DocumentKind kind, std::int32_t suite) {
     const bool ms = suite == kSuiteMsOffice;
     switch (kind) {
-    case DocumentKind::Word: return ms ? L"无法启动MS-Word!" : L"无法启动WPS-Word!";
-    case DocumentKind::Excel: return ms ? L"无法启动MS-Excel!" : L"无法启动WPS-Excel!";
-    case DocumentKind::PowerPoint: return ms ? L"无法启动MS-PPT服务器!" : L"无法启动WPS-PPT服务器!";
+    case DocumentKind::Word: return ms ? texts::kCannotStartMsWord : texts::kCannotStartWpsWord;
+    case DocumentKind::Excel: return ms ? texts::kCannotStartMsExcel : texts::kCannotStartWpsExcel;
+    case DocumentKind::PowerPoint: return ms ? texts::kCannotStartMsPpt : texts::kCannotStartWpsPpt;
     }
     return L"";
 }
@@ -269,19 +279,30 @@ long MajorVersion(const std::wstring& version) { return std::wcstol(version.c_st
 
 bool PassesVersionGate(const std::wstring& version) { return MajorVersion(version) >= 12; }
 
-const MessageMap* ConvertClass::GetMessageMap() const {
-    static const MessageMap map{CWnd::GetMessageMap(), {}};
-    return &map;
+void ShowStartFailureBox(const wchar_t* text) {
+    ::MessageBoxW(AfxGetMainWnd(), text, AfxGetAppName(), MB_OK | MB_ICONWARNING);
 }
 
-bool ConvertClass::PrintWord(const std::wstring& path, int copies) {
-    return Guarded([&] { return PrintWordDocument(path, copies); });
+ConvertClass::ConvertClass(PrintOptions options, StartFailureNotice notice, const std::atomic<bool>* stop)
+    : m_options(std::move(options)), m_notice(std::move(notice)), m_stop(stop) {}
+
+bool ConvertClass::Print(DocumentKind kind, const std::wstring& path) {
+    switch (kind) {
+    case DocumentKind::Word: return PrintWord(path);
+    case DocumentKind::Excel: return PrintExcel(path);
+    case DocumentKind::PowerPoint: return PrintPowerPoint(path);
+    }
+    return false;
 }
 
-bool ConvertClass::PrintExcel(const std::wstring& path, int copies) {
-    return Guarded([&] { return PrintExcelWorkbook(path, copies); });
+bool ConvertClass::PrintWord(const std::wstring& path) {
+    return Guarded([&] { return PrintWordDocument(path, m_options, m_notice, m_stop); });
 }
 
-bool ConvertClass::PrintPowerPoint(const std::wstring& path, int copies) {
-    return Guarded([&] { return PrintPresentation(path, copies); });
+bool ConvertClass::PrintExcel(const std::wstring& path) {
+    return Guarded([&] { return PrintExcelWorkbook(path, m_options, m_notice, m_stop); });
+}
+
+bool ConvertClass::PrintPowerPoint(const std::wstring& path) {
+    return Guarded([&] { return PrintPresentation(path, m_options, m_notice, m_stop); });
 }

@@ -140,15 +140,15 @@ int wmain(int argc, wchar_t** argv) {
             // The program's scan on its own, to tell the listing from the list's work.
             std::vector<std::wstring> result;
             const double start = bench::NowMs();
-            CTavrolinDlg::ScanFolder(folder.path(), result, 1);
+            DocumentList::ScanFolder(folder.path(), result, 1);
             scan.push_back(bench::NowMs() - start);
         }
-        dlg.ClearDocuments();
-        dlg.UpdateFileCount();
+        dlg.Documents().ClearDocuments();
+        dlg.Documents().UpdateFileCount();
         bench::Pump();
         memoryEmpty.push_back(bench::PrivateBytes());
         firstAdd.push_back(Timed(list, [&] { Click(dlg, IDC_ADD_FOLDER); }));
-        rowsAfterFolder = dlg.DocumentList().GetItemCount();
+        rowsAfterFolder = dlg.Documents().Control().GetItemCount();
         bench::Pump();
         memoryFull.push_back(bench::PrivateBytes());
         if (memoryOnly) continue;
@@ -158,10 +158,10 @@ int wmain(int argc, wchar_t** argv) {
         drop.push_back(Timed(list, [&] {
             ::SendMessageW(dlg.GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
         }));
-        rowsAfterDrop = dlg.DocumentList().GetItemCount();
+        rowsAfterDrop = dlg.Documents().Control().GetItemCount();
         bench::Pump();
     }
-    dlg.ClearDocuments();
+    dlg.Documents().ClearDocuments();
     bench::Pump();
 
     if (!memoryOnly) {

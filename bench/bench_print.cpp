@@ -121,21 +121,21 @@ int wmain() {
     dlg.Create();
     ::ShowWindow(dlg.GetSafeHwnd(), SW_SHOW);
     bench::Pump();
-    for (const std::wstring& p : paths) dlg.InsertDocument(p);
-    dlg.UpdateFileCount();
+    for (const std::wstring& p : paths) dlg.Documents().InsertDocument(p);
+    dlg.Documents().UpdateFileCount();
     bench::Pump();
 
     const double runStart = bench::NowMs();
     ::SendMessageW(dlg.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dlg.GetSafeHwnd(), IDC_START)));
     MSG msg;
-    while (dlg.m_runActive && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (dlg.Run().Active() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     const double runMs = bench::NowMs() - runStart;
     int done = 0;
-    for (int i = 0; i < kDocuments; ++i) done += dlg.DocumentList().GetItemText(i, 1) == L"完成" ? 1 : 0;
+    for (int i = 0; i < kDocuments; ++i) done += dlg.Documents().Control().GetItemText(i, 1) == L"完成" ? 1 : 0;
 
     bench::Report("print_run_documents_done", done, "documents");
     bench::Report("print_run_20", runMs, "ms");

@@ -1,5 +1,5 @@
-#include "app/tavrolin_dlg.h"
 #include "doclist/doclist.h"
+#include "doclist/document_list.h"
 #include "framework/file_dialog.h"
 
 #include <shlobj.h>  // DROPFILES
@@ -46,31 +46,22 @@ std::vector<std::wstring> DroppedNames(HDROP drop) {
     return names;
 }
 
-void AddNewDocuments(CTavrolinDlg& dlg, const std::vector<std::wstring>& paths) {
-    if (paths.empty()) return;
-    // A visible list view repaints on every insertion; a large batch would take minutes.
-    dlg.SetDocumentListRedraw(false);
-    for (const std::wstring& path : paths)
-        if (!dlg.HasDocument(path)) dlg.InsertDocument(path);
-    dlg.SetDocumentListRedraw(true);
-}
-
 }  // namespace doclist
 
-void CTavrolinDlg::OnAddFiles() {
+void DocumentList::AddFromFileDialog() {
     CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_ENABLESIZING,
-                       doclist::kDocumentFilter, m_hWnd);
-    if (dialog.DoModal() == IDOK) doclist::AddNewDocuments(*this, dialog.PathNames());
+                       doclist::kDocumentFilter, m_dialog);
+    if (dialog.DoModal() == IDOK) AddNewDocuments(dialog.PathNames());
     UpdateFileCount();
 }
 
-void CTavrolinDlg::OnDropFiles(HDROP drop) {
+void DocumentList::AddDropped(HDROP drop, bool refused) {
     // Rows keep their index for the whole of a run, so nothing may be inserted above them.
-    if (!m_runActive) {
+    if (!refused) {
         std::vector<std::wstring> accepted;
         for (std::wstring& name : doclist::DroppedNames(drop))
             if (doclist::IsDroppableName(name)) accepted.push_back(std::move(name));
-        doclist::AddNewDocuments(*this, accepted);
+        AddNewDocuments(accepted);
     }
     UpdateFileCount();
     ::DragFinish(drop);

@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-class CTavrolinDlg;
-
 namespace doclist {
 
 // The file dialog's one filter entry, in the framework's notation.
@@ -47,9 +45,5 @@ std::vector<long long> QueryTimeKeys(const std::vector<Candidate>& candidates);
 // Candidate indexes in result order: 0 ascending keys, 1 descending, other values listing
 // order; equal keys keep listing order in both directions.
 std::vector<size_t> ResultOrder(const std::vector<long long>& keys, int order);
-
-// Inserts at the top every path the list does not hold yet, in the given order, with the
-// list's redraw suspended for the batch.
-void AddNewDocuments(CTavrolinDlg& dlg, const std::vector<std::wstring>& paths);
 
 }  // namespace doclist

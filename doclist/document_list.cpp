@@ -2,50 +2,82 @@
 
 #include <cstdio>
 
-#include "app/resource.h"
-#include "app/tavrolin_dlg.h"
 #include "app/texts.h"
+
+namespace {
+// Grid lines, draggable headers, full-row selection, one-click activation, flat scroll bars.
+constexpr DWORD kListStyle =
+    LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_FLATSB;
+}  // namespace
 
 std::pair<int, int> DocumentColumnWidths(int clientWidth) {
     return {static_cast<int>(clientWidth * 0.85), static_cast<int>(clientWidth * 0.15)};
 }
 
-void CTavrolinDlg::SetUpDocumentList() {
-    RECT rc = m_documentList.GetClientRect();
+void DocumentList::Attach(HWND dialog, int listId, int countLabelId) {
+    m_dialog = dialog;
+    m_countLabel = countLabelId;
+    m_list.Attach(::GetDlgItem(dialog, listId));
+}
+
+void DocumentList::SetUp() {
+    RECT rc = m_list.GetClientRect();
     auto [pathWidth, statusWidth] = DocumentColumnWidths(rc.right);
-    // Grid lines, draggable headers, full-row selection, one-click activation, flat scroll bars.
-    m_documentList.SetExtendedStyle(0x171);
-    m_documentList.InsertColumn(0, texts::kColumnPath, LVCFMT_LEFT, pathWidth);
-    m_documentList.InsertColumn(1, texts::kColumnStatus, LVCFMT_LEFT, statusWidth);
+    m_list.SetExtendedStyle(kListStyle);
+    m_list.InsertColumn(0, texts::kColumnPath, LVCFMT_LEFT, pathWidth);
+    m_list.InsertColumn(1, texts::kColumnStatus, LVCFMT_LEFT, statusWidth);
 }
 
-bool CTavrolinDlg::HasDocument(const std::wstring& path) const {
+bool DocumentList::HasDocument(const std::wstring& path) const {
     // Whole-string comparison of UTF-16 code units, as comparing every row's text would be.
-    return m_documentPaths.contains(path);
+    return m_paths.contains(path);
 }
 
-void CTavrolinDlg::InsertDocument(const std::wstring& path) {
-    int row = m_documentList.InsertItem(0, path.c_str());
+void DocumentList::InsertDocument(const std::wstring& path) {
+    int row = m_list.InsertItem(0, path.c_str());
     if (row < 0) return;
-    m_documentList.SetItemText(row, 1, texts::kPending);
+    m_list.SetItemText(row, 1, texts::kPending);
     // Keyed by the text the row holds, which ends at the first NUL like any window text.
-    ++m_documentPaths[std::wstring(path.c_str())];
+    ++m_paths[std::wstring(path.c_str())];
 }
 
-void CTavrolinDlg::RemoveDocument(int row) {
-    const std::wstring path = m_documentList.GetItemText(row, 0);
-    if (!m_documentList.DeleteItem(row)) return;
-    auto it = m_documentPaths.find(path);
-    if (it != m_documentPaths.end() && --it->second == 0) m_documentPaths.erase(it);
+void DocumentList::RemoveDocument(int row) {
+    const std::wstring path = m_list.GetItemText(row, 0);
+    if (!m_list.DeleteItem(row)) return;
+    auto it = m_paths.find(path);
+    if (it != m_paths.end() && --it->second == 0) m_paths.erase(it);
 }
 
-void CTavrolinDlg::ClearDocuments() {
-    m_documentList.DeleteAllItems();
-    m_documentPaths.clear();
+void DocumentList::ClearDocuments() {
+    m_list.DeleteAllItems();
+    m_paths.clear();
 }
 
-void CTavrolinDlg::UpdateFileCount() {
+void DocumentList::UpdateFileCount() {
     wchar_t text[16];
-    swprintf(text, 16, L"%d", m_documentList.GetItemCount());
-    SetDlgItemText(IDC_FILE_COUNT, text);
+    swprintf(text, 16, L"%d", m_list.GetItemCount());
+    ::SetDlgItemTextW(m_dialog, m_countLabel, text);
+}
+
+void DocumentList::AddNewDocuments(const std::vector<std::wstring>& paths) {
+    if (paths.empty()) return;
+    // A visible list view repaints on every insertion; a large batch would take minutes.
+    m_list.SetRedraw(false);
+    for (const std::wstring& path : paths)
+        if (!HasDocument(path)) InsertDocument(path);
+    m_list.SetRedraw(true);
+}
+
+std::vector<std::wstring> DocumentList::Paths() const {
+    std::vector<std::wstring> paths;
+    const int n = m_list.GetItemCount();
+    paths.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) paths.push_back(m_list.GetItemText(i, 0));
+    return paths;
+}
+
+void DocumentList::SetStatus(int row, const wchar_t* status) { m_list.SetItemText(row, 1, status); }
+
+int DocumentList::Ask(const wchar_t* text, UINT type) const {
+    return ::MessageBoxW(m_dialog, text, AfxGetAppName(), type);
 }

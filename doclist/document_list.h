@@ -1,8 +1,64 @@
-// Decisions of the document list that need no window.
+// The document list: the report-style list control of the main window with the path index
+// beside it, every way of filling and emptying it, and the count label under it.
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
+
+#include "framework/framework.h"
 
 // Widths of the path and status columns for a list whose client area is `clientWidth` pixels:
 // 85 % and 15 %, truncated toward zero.
 std::pair<int, int> DocumentColumnWidths(int clientWidth);
+
+class DocumentList {
+public:
+    // Binds to the list control and the count label of `dialog`; message boxes are owned by it.
+    void Attach(HWND dialog, int listId, int countLabelId);
+    // The columns and the list's extended style; once, when the window initialises.
+    void SetUp();
+
+    bool HasDocument(const std::wstring& path) const;
+    // A new row at the top, pending.
+    void InsertDocument(const std::wstring& path);
+    void UpdateFileCount();
+    // The only ways rows leave the list, so the path index stays in step with it.
+    void RemoveDocument(int row);
+    void ClearDocuments();
+    // Inserts at the top every path the list does not hold yet, in the given order, with the
+    // list's redraw suspended for the batch.
+    void AddNewDocuments(const std::vector<std::wstring>& paths);
+
+    int Count() const { return m_list.GetItemCount(); }
+    // Column 0 of every row, in row order.
+    std::vector<std::wstring> Paths() const;
+    void SetStatus(int row, const wchar_t* status);
+    // Read-only: rows are inserted and deleted only through the members above.
+    const CListCtrl& Control() const { return m_list; }
+
+    // The commands.
+    void AddFromFileDialog();             // 添加文件
+    void AddDropped(HDROP drop, bool refused);  // files dropped on the window; released here
+    void AddFolder();                     // 添加文件夹
+    void RemoveSelected();                // 移除文件
+    void Clear();                         // 清空列表
+
+    // Folder scan: appends the qualifying full paths of `folder` to `result`, ordered by
+    // last-write time (0 oldest first, 1 newest first, other: listing order).
+    static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
+
+private:
+    int Ask(const wchar_t* text, UINT type) const;
+
+    HWND m_dialog = nullptr;
+    int m_countLabel = 0;
+    CListCtrl m_list;
+    // Column-0 texts of the rows with how many rows hold each, so the duplicate rule does not
+    // walk the whole list for every candidate.
+    std::unordered_map<std::wstring, int> m_paths;
+};

@@ -3,8 +3,9 @@
 
 #include <shlobj.h>
 
-#include "app/tavrolin_dlg.h"
+#include "app/texts.h"
 #include "doclist/doclist.h"
+#include "doclist/document_list.h"
 
 namespace doclist {
 
@@ -120,20 +121,19 @@ std::vector<size_t> ResultOrder(const std::vector<long long>& keys, int order) {
 
 }  // namespace doclist
 
-void CTavrolinDlg::ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order) {
+void DocumentList::ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order) {
     std::vector<doclist::Candidate> candidates = doclist::ListCandidates(folder);
     const std::vector<long long> keys = doclist::QueryTimeKeys(candidates);
     for (size_t i : doclist::ResultOrder(keys, order)) result.push_back(std::move(candidates[i].path));
 }
 
-void CTavrolinDlg::OnAddFolder() {
-    CShellManager local;
-    CShellManager* shell = AfxGetApp() && AfxGetApp()->m_pShellManager ? AfxGetApp()->m_pShellManager : &local;
-    std::optional<std::wstring> folder = shell->BrowseForFolder(m_hWnd, L"请选择路径: ", BIF_RETURNONLYFSDIRS);
+void DocumentList::AddFolder() {
+    CShellManager shell;
+    std::optional<std::wstring> folder = shell.BrowseForFolder(m_dialog, texts::kChooseFolder, BIF_RETURNONLYFSDIRS);
     if (!folder) return;
 
     std::vector<std::wstring> paths;
     ScanFolder(*folder, paths, 1);
-    doclist::AddNewDocuments(*this, paths);
+    AddNewDocuments(paths);
     UpdateFileCount();
 }

@@ -1,23 +1,24 @@
-#include "app/tavrolin_dlg.h"
+#include "app/texts.h"
+#include "doclist/document_list.h"
 
-void CTavrolinDlg::OnRemoveFile() {
-    const int row = m_documentList.GetNextItem(-1, LVNI_SELECTED);
-    const std::wstring path = row >= 0 ? m_documentList.GetItemText(row, 0) : std::wstring();
+void DocumentList::RemoveSelected() {
+    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const std::wstring path = row >= 0 ? m_list.GetItemText(row, 0) : std::wstring();
     if (path.empty()) {
-        MessageBox(L"请选择一项", AfxGetAppName(), MB_OK);
-    } else if (MessageBox(L"确定移除吗", AfxGetAppName(), MB_OKCANCEL) == IDOK) {
+        Ask(texts::kSelectOne, MB_OK);
+    } else if (Ask(texts::kConfirmRemove, MB_OKCANCEL) == IDOK) {
         RemoveDocument(row);
-        MessageBox(L"移除成功", AfxGetAppName(), MB_OK);
+        Ask(texts::kRemoved, MB_OK);
     }
     UpdateFileCount();
 }
 
-void CTavrolinDlg::OnClearList() {
-    if (m_documentList.GetItemCount() == 0) {
-        MessageBox(L"无可清理文件", AfxGetAppName(), MB_OK);
-    } else if (MessageBox(L"确定清空列表吗", AfxGetAppName(), MB_OKCANCEL) == IDOK) {
+void DocumentList::Clear() {
+    if (m_list.GetItemCount() == 0) {
+        Ask(texts::kNothingToClear, MB_OK);
+    } else if (Ask(texts::kConfirmClear, MB_OKCANCEL) == IDOK) {
         ClearDocuments();
-        MessageBox(L"清空成功", AfxGetAppName(), MB_OK);
+        Ask(texts::kCleared, MB_OK);
     }
     UpdateFileCount();
 }

@@ -221,19 +221,12 @@ public:
     virtual int ExitInstance() { return 0; }
     virtual const MessageMap* GetMessageMap() const;
 
-    void SetRegistryKey(const wchar_t* key) { m_registryKey = key; }
-    const std::wstring& RegistryKey() const { return m_registryKey; }
-
     std::wstring m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
-    CShellManager* m_pShellManager = nullptr;
 
 protected:
     // Restart-manager support requested by the application's constructor.
     bool m_restartManagerSupport = false;
-
-private:
-    std::wstring m_registryKey;
 };
 
 CWinApp* AfxGetApp();

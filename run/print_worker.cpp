@@ -1,6 +1,6 @@
 #include "run/print_worker.h"
 
-#include "run/run_state.h"
+#include "automation/message_filter.h"
 
 std::optional<DocumentKind> ClassifyDocument(const std::wstring& path) {
     const size_t slash = path.rfind(L'\\');
@@ -14,24 +14,120 @@ std::optional<DocumentKind> ClassifyDocument(const std::wstring& path) {
     return std::nullopt;
 }
 
-UINT PrintWorker(LPVOID mainWindow) {
-    const HWND target = static_cast<CWnd*>(mainWindow)->GetSafeHwnd();
-    ConvertClass convert;
-    // Read once: nothing writes the run list or the settings while the run lasts.
-    const size_t count = RunList().size();
-    const int copies = CurrentPrintSettings().copies;
-    for (size_t i = 0; i < count; ++i) {
-        const std::wstring path = RunList()[i];
+// What the thread and its owner share: the owner may give up on the thread, which then keeps
+// its own reference until it ends.
+struct PrintWorker::Shared {
+    PrintJob job;
+    HWND window = nullptr;
+    std::atomic<bool> stop{false};
+};
+
+namespace {
+
+void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE);
+    // The worker's apartment for its whole life, with the busy-retry filter on it.
+    ScopedCom com;
+    std::optional<ScopedBusyRetryFilter> filter;
+    if (com.ok()) filter.emplace();
+
+    // Only the UI thread shows windows: the box for a server that cannot start is its job.
+    ConvertClass convert(
+        job.options,
+        [window](const wchar_t* text) {
+            ::SendMessageW(window, WM_SERVER_START_FAILED, 0, reinterpret_cast<LPARAM>(text));
+        },
+        &stop);
+    for (size_t i = 0; i < job.paths.size() && !stop; ++i) {
         bool printed = false;
-        if (const std::optional<DocumentKind> kind = ClassifyDocument(path)) {
-            switch (*kind) {
-            case DocumentKind::Word: printed = convert.PrintWord(path, copies); break;
-            case DocumentKind::Excel: printed = convert.PrintExcel(path, copies); break;
-            case DocumentKind::PowerPoint: printed = convert.PrintPowerPoint(path, copies); break;
-            }
+        if (com.ok()) {
+            if (const std::optional<DocumentKind> kind = ClassifyDocument(job.paths[i]))
+                printed = convert.Print(*kind, job.paths[i]);
         }
-        ::PostMessageW(target, WM_PRINT_PROGRESS, static_cast<WPARAM>(i), printed ? kPrinted : kNotPrinted);
+        ::PostMessageW(window, WM_PRINT_PROGRESS, static_cast<WPARAM>(i), printed ? kPrinted : kNotPrinted);
     }
-    ::PostMessageW(target, WM_PRINT_PROGRESS, kRunFinished, 0);
+    ::PostMessageW(window, WM_PRINT_PROGRESS, kRunFinished, 0);
+}
+
+}  // namespace
+
+DWORD WINAPI PrintWorker::ThreadMain(LPVOID param) {
+    std::unique_ptr<std::shared_ptr<Shared>> owned(static_cast<std::shared_ptr<Shared>*>(param));
+    const Shared& shared = **owned;
+    // No exception may leave the thread; the printers absorb theirs, so this is a last guard.
+    try {
+        RunJob(shared.job, shared.window, shared.stop);
+    } catch (...) {
+        ::PostMessageW(shared.window, WM_PRINT_PROGRESS, kRunFinished, 0);
+    }
     return 0;
+}
+
+PrintWorker::~PrintWorker() {
+    RequestStop();
+    Join(INFINITE);
+}
+
+bool PrintWorker::Start(PrintJob job, HWND window) {
+    if (Running()) return false;
+    m_thread.reset();
+    auto shared = std::make_shared<Shared>();
+    shared->job = std::move(job);
+    shared->window = window;
+    auto* param = new std::shared_ptr<Shared>(shared);
+    HANDLE thread = ::CreateThread(nullptr, 0, &PrintWorker::ThreadMain, param, 0, nullptr);
+    if (!thread) {
+        delete param;
+        return false;
+    }
+    m_shared = std::move(shared);
+    m_thread.reset(thread);
+    return true;
+}
+
+void PrintWorker::RequestStop() {
+    if (m_shared) m_shared->stop = true;
+}
+
+bool PrintWorker::StopRequested() const { return m_shared && m_shared->stop; }
+
+bool PrintWorker::Running() const {
+    return m_thread && ::WaitForSingleObject(m_thread.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool PrintWorker::Join(DWORD timeoutMs) {
+    if (!m_thread) return true;
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG elapsed = ::GetTickCount64() - start;
+            wait = elapsed >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - elapsed);
+        }
+        HANDLE thread = m_thread.get();
+        // Only sent messages are answered here: the worker may be waiting in SendMessage for
+        // this thread (the start-failure box, the spooler's broadcast of a new default), and
+        // nothing else of the window's queue may run while the program is on its way out.
+        const DWORD r = ::MsgWaitForMultipleObjects(1, &thread, FALSE, wait, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        // Timed out (or the wait itself failed): the thread is left to end with the process.
+        m_thread.reset();
+        m_shared.reset();
+        return false;
+    }
+    m_thread.reset();
+    m_shared.reset();
+    return true;
+}
+
+WorkerStarter& StartPrintWorker() {
+    static WorkerStarter start = [](PrintWorker& worker, PrintJob job, HWND window) {
+        return worker.Start(std::move(job), window);
+    };
+    return start;
 }

@@ -1,32 +1,73 @@
-// The print worker: walks the run list on its own thread and reports each document back to
-// the main window by posted messages.
+// The print worker: walks a run's documents on a thread the program owns and reports each one
+// back to the main window by posted messages. The window can ask it to stop and always waits
+// for it before the program ends.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "automation/convert_class.h"
+#include "framework/scoped.h"
 
-// Posted by the worker to the main window. wParam: the run-list index just handled, or -1
-// once after the last one. lParam: 0 when the document was printed, 1 when it was not.
-inline constexpr UINT WM_PRINT_PROGRESS = WM_USER + 12;
+// Posted by the worker to the main window. wParam: the index of the document just handled, or
+// kRunFinished once after the last one (or after a stop). lParam: kPrinted or kNotPrinted.
+inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
 inline constexpr LPARAM kPrinted = 0;
 inline constexpr LPARAM kNotPrinted = 1;
+
+// Sent by the worker to the main window when a server cannot start: lParam is the text to show
+// (const wchar_t*, valid for the call). The worker waits until the window has answered.
+inline constexpr UINT WM_SERVER_START_FAILED = WM_APP + 2;
 
 // The kind of a document from its path: the file name after the last backslash, from its
 // first dot on (the whole name when it has no base before a dot), tested case-sensitively
 // for "doc", then "xls", then "ppt". Nothing when none of them is there.
 std::optional<DocumentKind> ClassifyDocument(const std::wstring& path);
 
-class CWnd;
+// One run, as the window hands it over: everything the worker needs, owned by the worker.
+struct PrintJob {
+    std::vector<std::wstring> paths;  // entry i is row i of the list when the run started
+    PrintOptions options;
+};
 
-// Starts the print worker for `mainWindow`; false when no thread could be started. The
-// default starts a framework worker thread at idle priority; a test can put in one that fails.
-using WorkerStarter = bool (*)(CWnd* mainWindow);
+class PrintWorker {
+public:
+    PrintWorker() = default;
+    // A worker still running is stopped and waited for.
+    ~PrintWorker();
+    PrintWorker(const PrintWorker&) = delete;
+    PrintWorker& operator=(const PrintWorker&) = delete;
+
+    // Starts the run on a thread of its own at idle priority, reporting to `window`; false
+    // when no thread could be started (or one is still running).
+    bool Start(PrintJob job, HWND window);
+
+    // Asks the run to stop: no further document is started, and the current one goes the
+    // failure way as soon as its current call returns.
+    void RequestStop();
+    bool StopRequested() const;
+
+    // Waits for the worker thread to end, answering what it sends to this thread's windows
+    // meanwhile; true when it ended (or none was running) within `timeoutMs`. A worker that
+    // did not end is left to the process's end and forgotten.
+    bool Join(DWORD timeoutMs);
+
+    bool Running() const;
+
+private:
+    struct Shared;
+    static DWORD WINAPI ThreadMain(LPVOID shared);
+
+    std::shared_ptr<Shared> m_shared;
+    UniqueHandle m_thread;
+};
+
+// How the window starts a worker; a test can put in one that fails or starts nothing.
+using WorkerStarter = bool (*)(PrintWorker& worker, PrintJob job, HWND window);
 WorkerStarter& StartPrintWorker();
-
-// Thread procedure of a run; `mainWindow` is the CWnd that receives the progress messages.
-UINT PrintWorker(LPVOID mainWindow);

@@ -1,18 +1,22 @@
-// Starting a print run, following its progress and animating the busy indicator.
+#include "run/run_controller.h"
+
 #include <cwchar>
+#include <string_view>
 
 #include "app/resource.h"
-#include "app/tavrolin_dlg.h"
 #include "app/texts.h"
-#include "framework/thread.h"
+#include "automation/default_printer.h"
+#include "doclist/document_list.h"
+#include "framework/framework.h"
+#include "framework/scoped.h"
 #include "run/busy_indicator.h"
-#include "run/print_worker.h"
-#include "run/run_state.h"
 
 namespace {
 constexpr UINT_PTR kBusyTimer = 1;
 constexpr UINT kBusyPeriodMs = 1000;
 constexpr COLORREF kGround = RGB(240, 240, 240);
+constexpr COLORREF kBusySquare = RGB(0, 0, 0);
+constexpr COLORREF kIdleSquare = RGB(255, 0, 255);
 
 // Disabled for the whole run, enabled again at its end, always in this order.
 constexpr int kLockedControls[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
@@ -20,80 +24,101 @@ constexpr int kLockedControls[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIS
 void EnableLockedControls(HWND dlg, bool enable) {
     for (int id : kLockedControls) ::EnableWindow(::GetDlgItem(dlg, id), enable ? TRUE : FALSE);
 }
+
+std::wstring ItemText(HWND dlg, int id) { return CWnd::GetWindowText(::GetDlgItem(dlg, id)); }
+
+BusyIndicatorGeometry IndicatorOf(HWND dlg) {
+    RECT rc{};
+    ::GetClientRect(dlg, &rc);
+    return BusyIndicatorAt(rc.right, rc.bottom);
+}
 }  // namespace
 
-WorkerStarter& StartPrintWorker() {
-    static WorkerStarter start = [](CWnd* mainWindow) {
-        return AfxBeginThread(&PrintWorker, mainWindow, THREAD_PRIORITY_IDLE) != nullptr;
-    };
-    return start;
+void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
+    m_dialog = dialog;
+    m_documents = documents;
 }
 
-void CTavrolinDlg::OnStart() {
-    const int n = m_documentList.GetItemCount();
+void PrintRunController::Start() {
+    // The button is disabled during a run; a command that arrives anyway starts nothing.
+    if (m_active) return;
+    const int n = m_documents->Count();
     if (n == 0) {
-        MessageBox(L"无可转换的文件", AfxGetAppName(), MB_OK);
+        ::MessageBoxW(m_dialog, texts::kNothingToPrint, AfxGetAppName(), MB_OK);
         return;
     }
-    for (int i = 0; i < n; ++i) m_documentList.SetItemText(i, 1, texts::kPending);
-    EnableLockedControls(m_hWnd, false);
+    for (int i = 0; i < n; ++i) m_documents->SetStatus(i, texts::kPending);
+    EnableLockedControls(m_dialog, false);
 
-    std::vector<std::wstring>& runList = RunList();
-    runList.clear();
-    for (int i = 0; i < n; ++i) runList.push_back(m_documentList.GetItemText(i, 0));
+    PrintJob job;
+    job.paths = m_documents->Paths();
+    job.options.printer = ItemText(m_dialog, IDC_PRINTER);
+    job.options.copies = static_cast<std::int32_t>(std::wcstol(ItemText(m_dialog, IDC_COPIES).c_str(), nullptr, 10));
+    job.options.suite = ItemText(m_dialog, IDC_SUITE) == texts::kSuiteNameWps ? kSuiteWps : kSuiteMsOffice;
 
-    PrintSettings& settings = CurrentPrintSettings();
-    settings.printer = GetWindowText(GetDlgItem(IDC_PRINTER));
-    settings.copies = static_cast<std::int32_t>(std::wcstol(GetWindowText(GetDlgItem(IDC_COPIES)).c_str(), nullptr, 10));
-    settings.suite = GetWindowText(GetDlgItem(IDC_SUITE)) == L"WPS" ? kSuiteWps : kSuiteMsOffice;
-
-    ::SetTimer(m_hWnd, kBusyTimer, kBusyPeriodMs, nullptr);
-    m_runActive = true;
-    if (!StartPrintWorker()(this)) {
+    ::SetTimer(m_dialog, kBusyTimer, kBusyPeriodMs, nullptr);
+    m_active = true;
+    m_phase = 0;
+    if (!StartPrintWorker()(m_worker, std::move(job), m_dialog)) {
         // Nothing was handed on: leave the window as it was before Start, rows still pending.
-        m_runActive = false;
-        ::KillTimer(m_hWnd, kBusyTimer);
-        EnableLockedControls(m_hWnd, true);
-        MessageBox(L"无法启动打印任务，请重试", AfxGetAppName(), MB_OK);
+        m_active = false;
+        ::KillTimer(m_dialog, kBusyTimer);
+        EnableLockedControls(m_dialog, true);
+        ::MessageBoxW(m_dialog, texts::kCannotStartRun, AfxGetAppName(), MB_OK);
     }
 }
 
-LRESULT CTavrolinDlg::OnPrintProgress(WPARAM wParam, LPARAM lParam) {
-    if (wParam != kRunFinished) {
-        m_documentList.SetItemText(static_cast<int>(wParam), 1, lParam == kPrinted ? texts::kDone : texts::kFailed);
+void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
+    if (!m_active) return;
+    if (index != kRunFinished) {
+        m_documents->SetStatus(static_cast<int>(index), result == kPrinted ? texts::kDone : texts::kFailed);
         m_phase = 0;  // the next tick starts again on the left
-        return 0;
+        return;
     }
-    EnableLockedControls(m_hWnd, true);
-    RECT rc = GetClientRect();
-    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
-    ::KillTimer(m_hWnd, kBusyTimer);
-    m_runActive = false;
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        HBRUSH ground = ::CreateSolidBrush(kGround);
-        ::FillRect(dc, &g.area, ground);
-        ::DeleteObject(ground);
-        ::ReleaseDC(m_hWnd, dc);
-    }
-    return 0;
+    Finish();
 }
 
-void CTavrolinDlg::OnTimer(UINT_PTR) {
-    RECT rc = GetClientRect();
-    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
-    HDC dc = ::GetDC(m_hWnd);
+void PrintRunController::Finish() {
+    EnableLockedControls(m_dialog, true);
+    ::KillTimer(m_dialog, kBusyTimer);
+    m_active = false;
+    const BusyIndicatorGeometry g = IndicatorOf(m_dialog);
+    if (WindowDC dc(m_dialog); dc) {
+        BrushHandle ground(::CreateSolidBrush(kGround));
+        ::FillRect(dc.get(), &g.area, ground.get());
+    }
+}
+
+void PrintRunController::OnTimer() {
+    const BusyIndicatorGeometry g = IndicatorOf(m_dialog);
+    WindowDC dc(m_dialog);
     if (!dc) return;
-    HBRUSH black = ::CreateSolidBrush(RGB(0, 0, 0));
-    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-    ::SetBkMode(dc, TRANSPARENT);
-    const wchar_t* label = L"处理中";
-    ::TextOutW(dc, g.label.x, g.label.y, label, static_cast<int>(wcslen(label)));
+    BrushHandle busy(::CreateSolidBrush(kBusySquare));
+    BrushHandle idle(::CreateSolidBrush(kIdleSquare));
+    ::SetBkMode(dc.get(), TRANSPARENT);
+    const std::wstring_view label = texts::kBusyLabel;
+    ::TextOutW(dc.get(), g.label.x, g.label.y, label.data(), static_cast<int>(label.size()));
 
     ++m_phase;
-    for (int i = 0; i < 3; ++i) ::FillRect(dc, &g.squares[i], i == BlackSquare(m_phase) ? black : magenta);
+    for (int i = 0; i < 3; ++i) ::FillRect(dc.get(), &g.squares[i], i == BlackSquare(m_phase) ? busy.get() : idle.get());
     if (m_phase >= 3) m_phase = 0;
+}
 
-    ::ReleaseDC(m_hWnd, dc);
-    ::DeleteObject(black);
-    ::DeleteObject(magenta);
+void PrintRunController::OnServerStartFailed(const wchar_t* text) {
+    // On the way out nobody is asked anything any more.
+    if (m_closing || !text) return;
+    ::MessageBoxW(m_dialog, text, AfxGetAppName(), MB_OK | MB_ICONWARNING);
+}
+
+bool PrintRunController::Shutdown(DWORD boundMs) {
+    m_closing = true;
+    m_worker.RequestStop();
+    const bool ended = m_worker.Join(boundMs);
+    // Whatever the worker got to, the user's default printer is theirs again.
+    RestorePendingDefaultPrinter();
+    if (m_active) {
+        ::KillTimer(m_dialog, kBusyTimer);
+        m_active = false;
+    }
+    return ended;
 }

@@ -3,7 +3,7 @@
 // "开始打印" and waits for the run to end. Not part of the product.
 //
 //   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
-//   demo_driver.exe close                              end the program (Enter: no question)
+//   demo_driver.exe close                              end the program (Enter, then Yes)
 #include <windows.h>
 
 #include <cstdio>
@@ -88,7 +88,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring verb = argc > 1 ? argv[1] : L"";
     if (verb == L"close") {
+        // Enter asks whether to exit; the question is a message box owned by the main window.
         Press(main, IDOK);
+        HWND question = nullptr;
+        if (!WaitFor([&] { return (question = FindOwnedDialog(main)) != nullptr; }, 10000)) return 1;
+        Press(question, IDYES);
         return 0;
     }
     if (verb != L"run" || argc < 5) {

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "app/resource.h"
-#include "app/tavrolin_dlg.h"
 #include "app/texts.h"
 #include "ui/painting.h"
 #include "ui/shell_open.h"
@@ -56,5 +55,3 @@ void CAboutDlg::OnVisitWebsite() { OpenVendorWebsite(); }
 void CAboutDlg::OnVisitShop() { shell::Open(texts::kShopUrl); }
 
 void OpenVendorWebsite() { shell::Open(texts::kWebsiteUrl); }
-
-void CTavrolinDlg::OnVisitWebsite() { OpenVendorWebsite(); }

@@ -1,6 +1,5 @@
 #include <string_view>
 
-#include "app/tavrolin_dlg.h"
 #include "app/texts.h"
 #include "ui/painting.h"
 
@@ -10,9 +9,11 @@ void DrawLine(HDC dc, POINT at, std::wstring_view text) {
 }
 }  // namespace
 
-BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
-    using namespace painting;
-    const RECT client = GetClientRect();
+namespace painting {
+
+void EraseMainWindow(HWND hwnd, HDC dc) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
     const MainLayout layout = LayOutMain(client.right, client.bottom);
 
     FillSolid(dc, client, kGroundColour);
@@ -37,18 +38,20 @@ BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
         DrawLine(dc, layout.dropHint, texts::kDropHint);
     }
     DrawLogo(dc, layout.logo.left, layout.logo.top);
-    return TRUE;
 }
 
-void CTavrolinDlg::OnPaint() {
-    // Only the minimised window needs us; otherwise the dialog's default painting runs.
-    if (!::IsIconic(m_hWnd)) return;
+bool PaintMinimised(HWND hwnd, HICON icon) {
+    if (!::IsIconic(hwnd)) return false;
     PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
-    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    const RECT client = GetClientRect();
-    const POINT at = painting::CentredIconOrigin(client.right, client.bottom, ::GetSystemMetrics(SM_CXICON),
-                                                 ::GetSystemMetrics(SM_CYICON));
-    ::DrawIcon(dc, at.x, at.y, m_hIcon);
-    ::EndPaint(m_hWnd, &ps);
+    HDC dc = ::BeginPaint(hwnd, &ps);
+    ::SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    const POINT at = CentredIconOrigin(client.right, client.bottom, ::GetSystemMetrics(SM_CXICON),
+                                       ::GetSystemMetrics(SM_CYICON));
+    ::DrawIcon(dc, at.x, at.y, icon);
+    ::EndPaint(hwnd, &ps);
+    return true;
 }
+
+}  // namespace painting

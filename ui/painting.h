@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/gdi.h"
+#include "framework/scoped.h"
 
 namespace painting {
 
@@ -50,5 +50,10 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
 
 // Copies bitmap 129 at its own size to (x, y) through a memory context.
 void DrawLogo(HDC dc, int x, int y);
+
+// The main window's background: the ground, the band with its texts, and the logo.
+void EraseMainWindow(HWND hwnd, HDC dc);
+// The minimised window's icon, centred; false (nothing painted) when the window is not minimised.
+bool PaintMinimised(HWND hwnd, HICON icon);
 
 }  // namespace painting

@@ -73,8 +73,9 @@ TEST(ShippedProgram, StartsWithThePrintersShownAndPrintsADocumentAddedThroughIts
     EXPECT_EQ(jobs[0].copies, 2);
     EXPECT_EQ(officesim::DefaultPrinter(), userDefault) << "the user's default printer was put back";
 
-    // Enter ends the program without a question.
+    // Enter asks, as every way out does; Yes ends the program.
     ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(program.Id(), L"您确定要退出吗 ?", IDYES, 10000));
     EXPECT_EQ(program.Wait(20000), 0);
     EXPECT_TRUE(officesim::WaitNoServers(10000));
     ::DeleteFileW(document.c_str());

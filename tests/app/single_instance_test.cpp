@@ -53,8 +53,9 @@ TEST(SingleInstance, SecondLaunchBringsTheFirstForwardAndEnds) {
     EXPECT_EQ(::GetForegroundWindow(), mainWindow) << "the running window comes to the front";
     EXPECT_LT(first.Wait(0), 0) << "the first instance keeps running";
 
-    // Enter ends the first instance without a question.
+    // Enter asks, as every way out does; Yes ends the first instance.
     ::PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(first.Id(), L"您确定要退出吗 ?", IDYES, 10000));
     EXPECT_GE(first.Wait(20000), 0);
     ::DestroyWindow(other);
 }

@@ -10,7 +10,8 @@
 #include "automation/default_printer.h"
 #include "automation/dispatch.h"
 #include "printing.h"
-#include "run/run_state.h"
+#include "framework/framework.h"
+#include "framework/scoped.h"
 #include "support/officesim_control.h"
 #include "support/officesim_log.h"
 #include "support/spool_capture.h"
@@ -98,7 +99,6 @@ protected:
         officesim::ResetBehaviours();
         officesim::ClearLog();
         automation_test::SetSystemDefault(kUserDefault);
-        CurrentPrintSettings() = PrintSettings{kChosen, 1, kSuiteMsOffice};
     }
 
     void TearDown() override {
@@ -242,10 +242,10 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
     for (const SequenceCase& c : cases) {
         SCOPED_TRACE(c.name);
         officesim::ClearLog();
-        CurrentPrintSettings() = PrintSettings{kChosen, c.copies, c.suite};
+        const PrintOptions options{kChosen, c.copies, c.suite};
         const std::wstring path = MakeDocument(L"sequence", c.kind);
 
-        Outcome outcome = Print(c.kind, path, c.copies);
+        Outcome outcome = Print(c.kind, path, options);
         std::printf("[ timing ] %s: %llu ms for one document\n", c.name, outcome.ms);
 
         EXPECT_TRUE(outcome.printed);
@@ -309,10 +309,10 @@ TEST_F(Printers, OnlyMicrosoftServersOfVersion12OrLaterAreAskedToPrint) {
         officesim::Behaviour behaviour;
         behaviour.version = c.version;
         officesim::SetBehaviour(progId, behaviour);
-        CurrentPrintSettings() = PrintSettings{kChosen, 1, c.suite};
+        const PrintOptions options{kChosen, 1, c.suite};
         const std::wstring path = MakeDocument(L"version", c.kind);
 
-        Outcome outcome = Print(c.kind, path, 1);
+        Outcome outcome = Print(c.kind, path, options);
 
         EXPECT_EQ(outcome.printed, c.prints);
         EXPECT_TRUE(outcome.boxes.empty());
@@ -361,10 +361,10 @@ TEST_F(Printers, AServerThatCannotStartIsReportedOncePerDocumentAndNothingChange
             ASSERT_TRUE(officesim::Unregister(progId));
         }
         officesim::ClearLog();
-        CurrentPrintSettings() = PrintSettings{kChosen, 1, c.suite};
+        const PrintOptions options{kChosen, 1, c.suite};
         const std::wstring path = MakeDocument(L"noserver", c.kind);
 
-        Outcome outcome = Print(c.kind, path, 1);
+        Outcome outcome = Print(c.kind, path, options);
         if (progId) officesim::Register(progId);
 
         EXPECT_FALSE(outcome.printed);
@@ -463,10 +463,10 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
         officesim::ClearLog();
         officesim::ResetBehaviours();
         officesim::SetBehaviour(progId, c.behaviour);
-        CurrentPrintSettings() = PrintSettings{kChosen, 2, c.suite};
+        const PrintOptions options{kChosen, 2, c.suite};
         const std::wstring path = MakeDocument(c.behaviour.failOpenMarker.empty() ? L"failure" : L"BROKEN", c.kind);
 
-        Outcome outcome = Print(c.kind, path, 2);
+        Outcome outcome = Print(c.kind, path, options);
 
         EXPECT_EQ(outcome.printed, c.printed);
         EXPECT_TRUE(outcome.boxes.empty());
@@ -514,9 +514,10 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
     bool printed[2] = {};
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        ConvertClass convert;
-        printed[0] = convert.PrintWord(first, 1);
-        printed[1] = convert.PrintWord(second, 1);
+        ScopedCom com;
+        ConvertClass convert(PrintOptions{kChosen, 1, kSuiteMsOffice});
+        printed[0] = convert.PrintWord(first);
+        printed[1] = convert.PrintWord(second);
         done = true;
     });
     testing_ui::PumpUntil([&] { return done.load(); }, 120000);
@@ -551,7 +552,7 @@ TEST_F(Printers, EndingTheProgramInMidDocumentPutsTheUsersDefaultBack) {
     officesim::SetBehaviour(L"Excel.Application", hang);
     const std::wstring path = MakeDocument(L"hang", DocumentKind::Excel);
 
-    PrintingThread printing(DocumentKind::Excel, path, 1);
+    PrintingThread printing(DocumentKind::Excel, path, PrintOptions{kChosen, 1, kSuiteMsOffice});
     const bool inPrintOut = testing_ui::PumpUntil(
         [] {
             for (const auto& call : officesim::ReadLog(L"Excel.Application"))

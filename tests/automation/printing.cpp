@@ -3,24 +3,22 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
+#include "framework/scoped.h"
 #include "support/officesim_control.h"
 
 namespace automation_test {
 
-PrintingThread::PrintingThread(DocumentKind kind, std::wstring path, int copies)
-    : m_thread([this, kind, path = std::move(path), copies] {
+PrintingThread::PrintingThread(DocumentKind kind, std::wstring path, PrintOptions options)
+    : m_thread([this, kind, path = std::move(path), options = std::move(options)] {
+          ScopedCom com;
           // The responder hooks the thread it is made on: the box comes from this one.
           testing_ui::ModalResponder responder([this](const testing_ui::ModalBox&) {
               m_outcome.defaultAtBox.push_back(SystemDefault());
               return IDOK;
           });
-          ConvertClass convert;
+          ConvertClass convert(options);
           const ULONGLONG start = ::GetTickCount64();
-          switch (kind) {
-          case DocumentKind::Word: m_outcome.printed = convert.PrintWord(path, copies); break;
-          case DocumentKind::Excel: m_outcome.printed = convert.PrintExcel(path, copies); break;
-          case DocumentKind::PowerPoint: m_outcome.printed = convert.PrintPowerPoint(path, copies); break;
-          }
+          m_outcome.printed = convert.Print(kind, path);
           m_outcome.ms = ::GetTickCount64() - start;
           m_outcome.boxes = responder.Boxes();
           m_done = true;
@@ -43,8 +41,8 @@ Outcome PrintingThread::Wait(DWORD timeoutMs) {
     return m_outcome;
 }
 
-Outcome Print(DocumentKind kind, const std::wstring& path, int copies) {
-    PrintingThread thread(kind, path, copies);
+Outcome Print(DocumentKind kind, const std::wstring& path, const PrintOptions& options) {
+    PrintingThread thread(kind, path, options);
     return thread.Wait();
 }
 

@@ -1,5 +1,5 @@
-// Runs the printers the way the print worker does: on a thread of their own, which has no
-// COM of its own until the printer initialises it, while this (the UI) thread keeps pumping.
+// Runs the printers the way the print worker does: on a thread of their own with its own
+// apartment, while this (the UI) thread keeps pumping.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,7 @@ struct Outcome {
 
 class PrintingThread {
 public:
-    PrintingThread(DocumentKind kind, std::wstring path, int copies);
+    PrintingThread(DocumentKind kind, std::wstring path, PrintOptions options);
     ~PrintingThread();
     PrintingThread(const PrintingThread&) = delete;
     PrintingThread& operator=(const PrintingThread&) = delete;
@@ -40,7 +40,7 @@ private:
 };
 
 // One document, start to end.
-Outcome Print(DocumentKind kind, const std::wstring& path, int copies);
+Outcome Print(DocumentKind kind, const std::wstring& path, const PrintOptions& options);
 
 // The spooler's default printer, read and set straight through the spooler API, not
 // through the code under test. (Named apart from SetDefaultPrinter, which winspool.h turns

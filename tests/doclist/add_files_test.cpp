@@ -62,7 +62,7 @@ TEST(AddFiles, EveryReturnedPathNotYetListedGoesOnTop) {
 
 TEST(AddFiles, CancelAddsNothingButRefreshesTheCount) {
     MainWindow w;
-    w.dlg().InsertDocument(L"C:\\a.doc");  // the label still reads 0
+    w.dlg().Documents().InsertDocument(L"C:\\a.doc");  // the label still reads 0
     AddFiles(w, std::nullopt);
     EXPECT_EQ(w.RowCount(), 1);
     EXPECT_EQ(w.CountLabel(), L"1");

@@ -3,6 +3,7 @@
 
 #include "doclist/doclist.h"
 #include "fixtures.h"
+#include "run/print_worker.h"
 #include "support/main_window.h"
 
 namespace {
@@ -92,7 +93,7 @@ TEST(Drop, NameLongerThanMaxPathArrivesWhole) {
 
 TEST(Drop, EmptyDropStillRefreshesAndReleases) {
     MainWindow w;
-    w.dlg().InsertDocument(L"C:\\a.doc");  // the label still reads 0
+    w.dlg().Documents().InsertDocument(L"C:\\a.doc");  // the label still reads 0
     HDROP drop = MakeDrop({});
     Drop(w, drop);
     EXPECT_FALSE(fixtures::DropAlive(drop));
@@ -103,7 +104,12 @@ TEST(Drop, EmptyDropStillRefreshesAndReleases) {
 TEST(Drop, RefusedWhileARunIsActive) {
     MainWindow w;
     w.AddRows({L"C:\\printing\\first.doc"});
-    w.dlg().m_runActive = true;
+    // A run that stays open until the test ends it: no worker thread is started.
+    WorkerStarter real = StartPrintWorker();
+    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };
+    w.Click(IDC_START);
+    StartPrintWorker() = real;
+    ASSERT_TRUE(w.dlg().Run().Active());
     HDROP drop = MakeDrop({L"C:\\late\\a.doc", L"C:\\late\\b.xls"});
     Drop(w, drop);
     EXPECT_FALSE(fixtures::DropAlive(drop)) << "a refused drop must still be released";
@@ -111,7 +117,8 @@ TEST(Drop, RefusedWhileARunIsActive) {
     EXPECT_EQ(w.Cell(0, 0), L"C:\\printing\\first.doc");
     EXPECT_EQ(w.CountLabel(), L"1");
 
-    w.dlg().m_runActive = false;
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
+    ASSERT_FALSE(w.dlg().Run().Active());
     Drop(w, MakeDrop({L"C:\\late\\a.doc", L"C:\\late\\b.xls"}));
     EXPECT_EQ(w.RowCount(), 3);
 }

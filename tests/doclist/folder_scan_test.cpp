@@ -32,7 +32,7 @@ person::FolderBrowserRequest AddFolder(MainWindow& w, std::optional<std::wstring
 
 std::vector<std::wstring> Scan(const std::wstring& folder, int order) {
     std::vector<std::wstring> result;
-    CTavrolinDlg::ScanFolder(folder, result, order);
+    DocumentList::ScanFolder(folder, result, order);
     return result;
 }
 
@@ -68,7 +68,7 @@ TEST(FolderScan, LeastRecentlyWrittenOnTopAndSecondAddAddsNothing) {
     EXPECT_EQ(Scan(dir.path(), 0), (std::vector<std::wstring>{dir / L"c.doc", dir / L"a.doc", dir / L"b.doc"}));
     EXPECT_EQ(Scan(dir.path(), 7), (std::vector<std::wstring>{dir / L"a.doc", dir / L"b.doc", dir / L"c.doc"}));
     std::vector<std::wstring> appended{L"kept"};
-    CTavrolinDlg::ScanFolder(dir.path(), appended, 1);
+    DocumentList::ScanFolder(dir.path(), appended, 1);
     EXPECT_EQ(appended.size(), 4u);
     EXPECT_EQ(appended[0], L"kept");
 }
@@ -116,8 +116,8 @@ TEST(FolderScan, ExtensionSubstringsOnTheWholePathCaseSensitive) {
     AddFolder(w, dir.path());
     EXPECT_EQ(w.RowCount(), 4);
     EXPECT_EQ(w.CountLabel(), L"4");
-    EXPECT_FALSE(w.dlg().HasDocument(dir / L"old.xls\\inner.doc"));
-    EXPECT_TRUE(w.dlg().HasDocument(dir / L"old.xls"));
+    EXPECT_FALSE(w.dlg().Documents().HasDocument(dir / L"old.xls\\inner.doc"));
+    EXPECT_TRUE(w.dlg().Documents().HasDocument(dir / L"old.xls"));
 }
 
 TEST(FolderScan, FolderWhosePathHasAnExtensionAdmitsEveryEntry) {
@@ -134,7 +134,7 @@ TEST(FolderScan, FolderWhosePathHasAnExtensionAdmitsEveryEntry) {
 TEST(FolderScan, CancelAndUnlistableFoldersChangeNothing) {
     MainWindow w;
     // Rows without a refresh: a command that ends early must leave the label alone.
-    w.dlg().InsertDocument(L"C:\\a.doc");
+    w.dlg().Documents().InsertDocument(L"C:\\a.doc");
     AddFolder(w, std::nullopt);
     EXPECT_EQ(w.RowCount(), 1);
     EXPECT_EQ(w.CountLabel(), L"0");

@@ -38,8 +38,8 @@ const std::vector<std::wstring> kProbes = {
 
 void ExpectRuleAgrees(MainWindow& w, const char* step) {
     SCOPED_TRACE(step);
-    for (const std::wstring& p : kProbes) EXPECT_EQ(w.dlg().HasDocument(p), RowsHold(w, p)) << p.size();
-    for (int i = 0; i < w.RowCount(); ++i) EXPECT_TRUE(w.dlg().HasDocument(w.Cell(i, 0))) << "row " << i;
+    for (const std::wstring& p : kProbes) EXPECT_EQ(w.dlg().Documents().HasDocument(p), RowsHold(w, p)) << p.size();
+    for (int i = 0; i < w.RowCount(); ++i) EXPECT_TRUE(w.dlg().Documents().HasDocument(w.Cell(i, 0))) << "row " << i;
     EXPECT_EQ(w.CountLabel(), std::to_wstring(w.RowCount()));
 }
 
@@ -69,8 +69,8 @@ TEST(PathIndex, AnswersAsTheRowsDoThroughDropsRemovesAndClears) {
         w.Click(IDC_REMOVE_FILE);
     }
     EXPECT_EQ(w.RowCount(), 4);
-    EXPECT_FALSE(w.dlg().HasDocument(L"C:\\docs\\a.doc"));
-    EXPECT_TRUE(w.dlg().HasDocument(L"C:\\DOCS\\a.doc"));
+    EXPECT_FALSE(w.dlg().Documents().HasDocument(L"C:\\docs\\a.doc"));
+    EXPECT_TRUE(w.dlg().Documents().HasDocument(L"C:\\DOCS\\a.doc"));
     ExpectRuleAgrees(w, "after removing a row");
 
     // A cancelled removal and a cancelled clear keep every path.
@@ -94,7 +94,7 @@ TEST(PathIndex, AnswersAsTheRowsDoThroughDropsRemovesAndClears) {
     }
     EXPECT_EQ(w.RowCount(), 0);
     ExpectRuleAgrees(w, "after clearing");
-    for (const std::wstring& p : kProbes) EXPECT_FALSE(w.dlg().HasDocument(p));
+    for (const std::wstring& p : kProbes) EXPECT_FALSE(w.dlg().Documents().HasDocument(p));
 
     // Everything cleared can be added again.
     Drop(w, {L"C:\\docs\\b.xls", L"C:\\docs\\a.doc", L"C:\\docs\\b.xls"});
@@ -108,12 +108,12 @@ TEST(PathIndex, FolderAddedTwiceAfterRemovingOneOfItsDocuments) {
         fixtures::MakeFile(temp / name, fixtures::Local(2016, 1, 1));
     MainWindow w;
     std::vector<std::wstring> scanned;
-    CTavrolinDlg::ScanFolder(temp.path(), scanned, 1);
+    DocumentList::ScanFolder(temp.path(), scanned, 1);
     // The scan's own paths go through the same calls as the folder command.
     auto add = [&] {
         for (const std::wstring& p : scanned)
-            if (!w.dlg().HasDocument(p)) w.dlg().InsertDocument(p);
-        w.dlg().UpdateFileCount();
+            if (!w.dlg().Documents().HasDocument(p)) w.dlg().Documents().InsertDocument(p);
+        w.dlg().Documents().UpdateFileCount();
     };
     add();
     const int full = w.RowCount();
@@ -122,14 +122,14 @@ TEST(PathIndex, FolderAddedTwiceAfterRemovingOneOfItsDocuments) {
     EXPECT_EQ(w.RowCount(), full);
 
     const std::wstring removed = w.Cell(1, 0);
-    w.dlg().RemoveDocument(1);
-    EXPECT_FALSE(w.dlg().HasDocument(removed));
+    w.dlg().Documents().RemoveDocument(1);
+    EXPECT_FALSE(w.dlg().Documents().HasDocument(removed));
     EXPECT_EQ(w.RowCount(), full - 1);
-    for (const std::wstring& p : scanned) EXPECT_EQ(w.dlg().HasDocument(p), RowsHold(w, p));
+    for (const std::wstring& p : scanned) EXPECT_EQ(w.dlg().Documents().HasDocument(p), RowsHold(w, p));
     add();
     EXPECT_EQ(w.RowCount(), full);
     EXPECT_EQ(w.Cell(0, 0), removed) << "the removed document comes back on top";
-    for (const std::wstring& p : scanned) EXPECT_TRUE(w.dlg().HasDocument(p));
+    for (const std::wstring& p : scanned) EXPECT_TRUE(w.dlg().Documents().HasDocument(p));
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "app/texts.h"
 #include "run/busy_indicator.h"
 #include "run/print_worker.h"
-#include "run/run_state.h"
 #include "support/drop.h"
 #include "support/main_window.h"
 #include "support/officesim_control.h"
@@ -90,14 +89,14 @@ TEST(PrintWorker, PostsOneMessagePerEntryThenTheEnd) {
     // Names of no kind print nothing, so this needs no office suite; each is "not printed".
     for (size_t n : {0u, 1u, 5u}) {
         SCOPED_TRACE(n);
-        RunList().clear();
-        for (size_t i = 0; i < n; ++i) RunList().push_back(L"C:\\none\\notes" + std::to_wstring(i) + L".txt");
+        PrintJob job;
+        for (size_t i = 0; i < n; ++i) job.paths.push_back(L"C:\\none\\notes" + std::to_wstring(i) + L".txt");
         ProgressSink sink;
-        HANDLE thread = ::CreateThread(
-            nullptr, 0, [](LPVOID p) -> DWORD { return PrintWorker(p); }, sink.window(), 0, nullptr);
+        PrintWorker worker;
+        ASSERT_TRUE(worker.Start(std::move(job), sink.window()->GetSafeHwnd()));
         ASSERT_TRUE(testing_ui::PumpUntil([&] { return !sink.messages.empty() && sink.messages.back().first == -1; }, 10000));
-        ::WaitForSingleObject(thread, 5000);
-        ::CloseHandle(thread);
+        EXPECT_TRUE(worker.Join(5000));
+        EXPECT_FALSE(worker.Running());
         testing_ui::Pump(20);
         ASSERT_EQ(sink.messages.size(), n + 1);
         for (size_t i = 0; i < n; ++i) {
@@ -142,7 +141,7 @@ void Select(MainWindow& w, int box, const std::wstring& text) {
 }
 
 bool WaitForRunEnd(MainWindow& w) {
-    return testing_ui::PumpUntil([&] { return !w.dlg().m_runActive; }, 120000);
+    return testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 120000);
 }
 
 constexpr int kLocked[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
@@ -184,8 +183,8 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
     const std::wstring broken = folder.File(L"BROKEN_" + token + L".docx");
     const std::wstring gone = (folder.dir / (L"gone_" + token + L".xls")).wstring();
     // Inserted bottom-up, so the run prints them in this order.
-    for (const auto& p : {gone, broken, upper, pptx, xlsx, docx}) w.dlg().InsertDocument(p);
-    w.dlg().UpdateFileCount();
+    for (const auto& p : {gone, broken, upper, pptx, xlsx, docx}) w.dlg().Documents().InsertDocument(p);
+    w.dlg().Documents().UpdateFileCount();
     const std::map<std::wstring, const wchar_t*> expectedStatus = {
         {docx, L"完成"}, {xlsx, L"完成"}, {pptx, L"完成"}, {upper, L"失败"}, {broken, L"失败"}, {gone, L"失败"},
     };
@@ -204,7 +203,7 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
         Select(w, IDC_COPIES, std::to_wstring(r.copies));
         w.Click(IDC_START);
 
-        ASSERT_TRUE(w.dlg().m_runActive);
+        ASSERT_TRUE(w.dlg().Run().Active());
         for (int i = 0; i < w.RowCount(); ++i) EXPECT_EQ(w.Cell(i, 1), L"待处理") << "Start resets row " << i;
         for (int id : kLocked) EXPECT_FALSE(IsEnabled(w, id)) << "locked during the run: " << id;
         for (int id : {IDC_PRINTER, IDC_SUITE, IDC_ABOUT, IDC_VISIT_WEBSITE, IDC_DOCUMENT_LIST})
@@ -262,7 +261,7 @@ TEST_F(PrintRun, EmptyListIsRefused) {
     EXPECT_EQ(ok.Boxes()[0].caption, AfxGetAppName());
     EXPECT_EQ(ok.Boxes()[0].buttonIds, std::vector<int>{IDOK});
     EXPECT_FALSE(ok.Boxes()[0].hasIcon);
-    EXPECT_FALSE(w.dlg().m_runActive);
+    EXPECT_FALSE(w.dlg().Run().Active());
     for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id));
     EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "no busy timer runs";
 }
@@ -271,14 +270,14 @@ TEST_F(PrintRun, AWorkerThatCannotStartLeavesTheWindowAsItWas) {
     MainWindow w;
     w.AddRows({L"C:\\x\\a.docx", L"C:\\x\\b.xlsx"});
     WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](CWnd*) { return false; };
+    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return false; };
     ModalResponder ok([](const ModalBox&) { return IDOK; });
     w.Click(IDC_START);
     StartPrintWorker() = real;
     testing_ui::Pump(100);
     ASSERT_EQ(ok.Boxes().size(), 1u);
     EXPECT_NE(ok.Boxes()[0].text.find(L"无法启动打印"), std::wstring::npos);
-    EXPECT_FALSE(w.dlg().m_runActive);
+    EXPECT_FALSE(w.dlg().Run().Active());
     for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id));
     for (int i = 0; i < w.RowCount(); ++i) EXPECT_EQ(w.Cell(i, 1), L"待处理");
     EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "the busy timer was stopped";
@@ -305,10 +304,10 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
     const COLORREF black = RGB(0, 0, 0), magenta = RGB(255, 0, 255);
 
     WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](CWnd*) { return true; };  // the run stays open until we end it
+    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };  // the run stays open until we end it
     w.Click(IDC_START);
     StartPrintWorker() = real;
-    ASSERT_TRUE(w.dlg().m_runActive);
+    ASSERT_TRUE(w.dlg().Run().Active());
 
     const int blackAt[] = {0, 1, 2, 0, 1};
     for (int step = 0; step < 5; ++step) {
@@ -324,7 +323,7 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
 
     ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
     for (COLORREF c : Capture(w.hwnd(), g.squares)) EXPECT_EQ(c, RGB(240, 240, 240));
-    EXPECT_FALSE(w.dlg().m_runActive);
+    EXPECT_FALSE(w.dlg().Run().Active());
     EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "the busy timer was stopped";
 }
 
@@ -355,7 +354,7 @@ TEST_F(PrintRun, EndingTheProgramMidDocumentPutsTheDefaultPrinterBack) {
 
     // Free the stuck worker: its server goes, its call fails, and it restores nothing twice.
     officesim::EndServers();
-    testing_ui::PumpUntil([&] { return !w.dlg().m_runActive; }, 15000);
+    testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 15000);
     EXPECT_EQ(officesim::DefaultPrinter(), userDefault);
 }
 

@@ -18,12 +18,12 @@ void MainWindow::Click(int id) {
     ::SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item(id)));
 }
 
-int MainWindow::RowCount() { return m_dlg->DocumentList().GetItemCount(); }
+int MainWindow::RowCount() { return m_dlg->Documents().Control().GetItemCount(); }
 
-std::wstring MainWindow::Cell(int row, int column) { return m_dlg->DocumentList().GetItemText(row, column); }
+std::wstring MainWindow::Cell(int row, int column) { return m_dlg->Documents().Control().GetItemText(row, column); }
 
 void MainWindow::AddRows(std::initializer_list<const wchar_t*> paths) {
     for (const wchar_t* p : paths)
-        if (!m_dlg->HasDocument(p)) m_dlg->InsertDocument(p);
-    m_dlg->UpdateFileCount();
+        if (!m_dlg->Documents().HasDocument(p)) m_dlg->Documents().InsertDocument(p);
+    m_dlg->Documents().UpdateFileCount();
 }

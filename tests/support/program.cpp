@@ -49,6 +49,44 @@ std::vector<std::wstring> SpoolerPrinters() {
     return names;
 }
 
+namespace {
+struct BoxSearch {
+    DWORD pid;
+    const std::wstring* text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (pid != search->pid || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
+    // A message box holds its text in the static control 0xFFFF.
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
+    if (*search->text != text) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+bool AnswerBox(DWORD pid, const std::wstring& text, int button, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    do {
+        BoxSearch search{pid, &text};
+        ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(search.found, button)));
+            return true;
+        }
+        ::Sleep(50);
+    } while (::GetTickCount64() < end);
+    return false;
+}
+
 std::vector<std::wstring> ComboItems(HWND box) {
     std::vector<std::wstring> items;
     const int count = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));

@@ -34,6 +34,10 @@ private:
 // The printers, local and connected, in the spooler's order.
 std::vector<std::wstring> SpoolerPrinters();
 
+// Waits for a message box of process `pid` whose text is `text` and presses `button` in it
+// (IDYES, IDNO, IDOK ...); false when none came up within timeoutMs.
+bool AnswerBox(DWORD pid, const std::wstring& text, int button, DWORD timeoutMs);
+
 // A combo box's items (from this process or another: the system carries the text across).
 std::vector<std::wstring> ComboItems(HWND box);
 

@@ -1,0 +1,48 @@
+// Starting a print run from the main window, following its progress, the busy indicator, and
+// stopping it when the program ends.
+#pragma once
+
+#include <windows.h>
+
+#include "run/print_worker.h"
+
+class DocumentList;
+
+// How long the program waits for a stopped run's worker on its way out. The worker gives up
+// the current document as soon as its current call returns; a server that does not let the
+// call return within this time is not waited for any longer.
+inline constexpr DWORD kStopWaitMs = 15000;
+
+class PrintRunController {
+public:
+    // The window whose controls, timer and list the runs use.
+    void Attach(HWND dialog, DocumentList* documents);
+
+    // "开始打印": refuses an empty list, otherwise marks every row pending, locks the editing
+    // controls and hands the rows and the three boxes' settings to a new worker.
+    void Start();
+    // The worker's progress message (WM_PRINT_PROGRESS).
+    void OnProgress(WPARAM index, LPARAM result);
+    // One step of the busy indicator.
+    void OnTimer();
+    // The worker's request to tell the person that a server cannot start (WM_SERVER_START_FAILED).
+    void OnServerStartFailed(const wchar_t* text);
+
+    // True from the start of a run to its end; drops are refused meanwhile.
+    bool Active() const { return m_active; }
+
+    // The program's way out during a run: asks the worker to stop, waits for it at most
+    // `boundMs`, and puts the user's default printer back whatever the worker got to. True
+    // when the worker ended within the bound (or no run was going).
+    bool Shutdown(DWORD boundMs = kStopWaitMs);
+
+private:
+    void Finish();
+
+    HWND m_dialog = nullptr;
+    DocumentList* m_documents = nullptr;
+    PrintWorker m_worker;
+    bool m_active = false;
+    bool m_closing = false;
+    int m_phase = 0;
+};
