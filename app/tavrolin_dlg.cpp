@@ -23,6 +23,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnMessage<&CTavrolinDlg::OnTimer>(WM_TIMER, Then::Default),
     OnMessage<&CTavrolinDlg::OnEraseBkgnd>(WM_ERASEBKGND),
     OnMessage<&CTavrolinDlg::OnEndSession>(WM_ENDSESSION),
+    OnMessage<&CTavrolinDlg::OnNotify>(WM_NOTIFY),
     OnCommand<&CTavrolinDlg::OnVisitWebsite>(IDC_VISIT_WEBSITE),
     OnCommand<&CTavrolinDlg::OnAbout>(IDC_ABOUT),
     OnCommand<&CTavrolinDlg::OnCancel>(IDCANCEL),
@@ -156,6 +157,13 @@ std::optional<LRESULT> CTavrolinDlg::OnPaint(WPARAM, LPARAM) {
     // Only the minimised window needs us; otherwise the dialog's default painting runs.
     if (painting::PaintMinimised(m_hWnd, m_hIcon)) return 0;
     return std::nullopt;
+}
+
+LRESULT CTavrolinDlg::OnNotify(WPARAM, LPARAM header) {
+    auto* nm = reinterpret_cast<NMHDR*>(header);
+    if (nm && nm->idFrom == IDC_DOCUMENT_LIST && nm->code == LVN_GETINFOTIPW)
+        m_documents.OnInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    return 0;
 }
 
 void CTavrolinDlg::OnAddFiles() { m_documents.AddFromFileDialog(); }

@@ -53,6 +53,7 @@ protected:
     BOOL OnEraseBkgnd(HDC dc);
     std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
 
+    LRESULT OnNotify(WPARAM, LPARAM header);
     void OnAddFiles();
     void OnDropFiles(HDROP drop);
     void OnAddFolder();

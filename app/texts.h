@@ -52,6 +52,17 @@ inline constexpr const wchar_t* kCleared = L"清空成功";
 inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
 inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
 
+// Why a row is "失败", shown as the row's tip.
+inline constexpr const wchar_t* kReasonNotADocument = L"不是 Word、Excel 或 PowerPoint 文档";
+inline constexpr const wchar_t* kReasonFileUnreadable = L"文件不存在或无法读取";
+inline constexpr const wchar_t* kReasonPrinterUnavailable = L"打印机不可用";
+inline constexpr const wchar_t* kReasonServerCannotStart = L"无法启动办公软件";
+inline constexpr const wchar_t* kReasonVersionTooOld = L"办公软件版本过低（需要 2007 或更高版本）";
+inline constexpr const wchar_t* kReasonNeedsPassword = L"文档需要密码";
+inline constexpr const wchar_t* kReasonServerNotAnswering = L"办公软件无响应，已结束";
+inline constexpr const wchar_t* kReasonStopped = L"打印已停止";
+inline constexpr const wchar_t* kReasonFailed = L"办公软件无法打印此文档";
+
 // Servers that cannot start.
 inline constexpr const wchar_t* kCannotStartMsWord = L"无法启动MS-Word!";
 inline constexpr const wchar_t* kCannotStartWpsWord = L"无法启动WPS-Word!";

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <set>
 #include <string>
 
 enum class DocumentKind { Word, Excel, PowerPoint };
@@ -18,6 +20,22 @@ struct PrintOptions {
     std::int32_t copies = 1;              // 1 to 300 per document
     std::int32_t suite = kSuiteMsOffice;  // kSuiteMsOffice or kSuiteWps
 };
+
+// How one document ended. Everything but Printed shows as "失败" with the reason beside it.
+enum class PrintOutcome : int {
+    Printed = 0,
+    NotADocument,        // not a Word, Excel or PowerPoint file name
+    FileUnreadable,      // missing, or cannot be opened for reading
+    PrinterUnavailable,  // the chosen printer is not there (any more)
+    ServerCannotStart,
+    VersionTooOld,
+    NeedsPassword,
+    ServerNotAnswering,  // the watchdog gave up on the server and ended it
+    Stopped,             // the run was stopped during the document
+    Failed,              // the server refused the document for another reason
+};
+// The reason a person reads for an outcome; empty for Printed.
+const wchar_t* OutcomeReason(PrintOutcome outcome);
 
 // The ProgID of the server that prints `kind` in `suite`; null for a suite we do not know.
 const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite);
@@ -37,26 +55,40 @@ bool PassesVersionGate(const std::wstring& version);
 using StartFailureNotice = std::function<void(const wchar_t* text)>;
 void ShowStartFailureBox(const wchar_t* text);
 
-// Prints documents one by one with the options of a run. Each printer starts its own server
-// for the one document and returns whether the document was printed: true once PrintOut
-// returned without error. Failures end in the start-failure notice or are absorbed; nothing
-// is thrown. The calling thread must have initialised COM.
+class Watchdog;
+class StartedServer;
+
+// Prints the documents of one run one by one. Each document gets a server of its own (one the
+// user already had open is shared, never ended), started after the chosen printer was made the
+// default, and is printed with the arguments that keep a real office application from waiting
+// for a person. A server that holds a call without doing anything is given up on by a watchdog,
+// and no server process the run started outlives it. Failures end in the start-failure notice
+// (once per server per run) or are absorbed; nothing is thrown.
+// Made and used on one thread, whose COM apartment must be initialised.
 class ConvertClass {
 public:
     // `stop`, when given, is looked at between the calls of a document: once it is set, the
-    // document goes the way of a failed one (closed, the server told to quit) and is not printed.
+    // document goes the way of a failed one (closed, the server told to quit) and is not printed,
+    // and a call still going after a short grace is cancelled.
     explicit ConvertClass(PrintOptions options, StartFailureNotice notice = ShowStartFailureBox,
                           const std::atomic<bool>* stop = nullptr);
+    // Waits briefly for the servers of the run to end, and ends those that did not.
+    ~ConvertClass();
+    ConvertClass(const ConvertClass&) = delete;
+    ConvertClass& operator=(const ConvertClass&) = delete;
 
     const PrintOptions& options() const { return m_options; }
 
-    bool Print(DocumentKind kind, const std::wstring& path);
+    PrintOutcome Print(DocumentKind kind, const std::wstring& path);
     bool PrintWord(const std::wstring& path);
     bool PrintExcel(const std::wstring& path);
     bool PrintPowerPoint(const std::wstring& path);
+
+    struct Run;  // the run's machinery, private to the printers
 
 private:
     PrintOptions m_options;
     StartFailureNotice m_notice;
     const std::atomic<bool>* m_stop;
+    std::unique_ptr<Run> m_run;
 };

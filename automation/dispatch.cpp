@@ -87,6 +87,21 @@ void DispatchRef::Release() {
 
 namespace {
 
+thread_local CallListener* t_listener = nullptr;
+
+// Brackets one call for the thread's listener.
+class ListenedCall {
+public:
+    ListenedCall() {
+        if (t_listener) t_listener->CallStarted();
+    }
+    ~ListenedCall() {
+        if (t_listener) t_listener->CallEnded();
+    }
+    ListenedCall(const ListenedCall&) = delete;
+    ListenedCall& operator=(const ListenedCall&) = delete;
+};
+
 // DISPPARAMS keeps its arguments last-first; this is the one place that knows it.
 std::vector<VARIANT> LastFirst(std::initializer_list<Arg> args) {
     std::vector<VARIANT> out;
@@ -125,6 +140,7 @@ Variant Invoke(const DispatchRef& object, DISPID member, WORD kind, std::initial
     for (;;) {
         EXCEPINFO info{};
         UINT argErr = 0;
+        ListenedCall listened;
         HRESULT hr = object.get()->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, kind, &dp,
                                           kind == DISPATCH_PROPERTYPUT ? nullptr : &result.get(), &info, &argErr);
         if (SUCCEEDED(hr)) return result;
@@ -150,6 +166,10 @@ DispatchRef TakeObject(Variant result) {
 }
 
 }  // namespace
+
+ScopedCallListener::ScopedCallListener(CallListener* listener) : m_previous(t_listener) { t_listener = listener; }
+
+ScopedCallListener::~ScopedCallListener() { t_listener = m_previous; }
 
 Variant CallMethod(const DispatchRef& object, DISPID member, std::initializer_list<Arg> args) {
     return Invoke(object, member, DISPATCH_METHOD, args);

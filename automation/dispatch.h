@@ -85,6 +85,29 @@ DispatchRef CallForObject(const DispatchRef& object, DISPID member, std::initial
 // A member that gives text.
 std::wstring GetText(const DispatchRef& object, DISPID member);
 
+// Told about every server call made on the thread it is installed on, so that a call a server
+// never answers can be noticed from another thread.
+class CallListener {
+public:
+    virtual void CallStarted() = 0;
+    virtual void CallEnded() = 0;
+
+protected:
+    ~CallListener() = default;
+};
+
+// Installs a listener for this thread's calls for the object's lifetime.
+class ScopedCallListener {
+public:
+    explicit ScopedCallListener(CallListener* listener);
+    ~ScopedCallListener();
+    ScopedCallListener(const ScopedCallListener&) = delete;
+    ScopedCallListener& operator=(const ScopedCallListener&) = delete;
+
+private:
+    CallListener* m_previous;
+};
+
 // Starts a server by ProgID (a text beginning with "{" is a class id) and gives its
 // IDispatch; on failure the HRESULT of the step that failed and an empty reference.
 HRESULT CreateServer(const std::wstring& progId, DispatchRef& server);

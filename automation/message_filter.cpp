@@ -8,11 +8,12 @@ DWORD RetryDelay(DWORD elapsedMs) {
     return elapsedMs < kBusyRetryLimitMs ? kBusyRetryDelayMs : static_cast<DWORD>(-1);
 }
 
-namespace {
-
-// Static object: lives as long as the process, so reference counting has nothing to free.
-class BusyRetryFilter final : public IMessageFilter {
+// Owned by its ScopedBusyRetryFilter, which outlives its registration: reference counting has
+// nothing to free.
+class ScopedBusyRetryFilter::Filter final : public IMessageFilter {
 public:
+    explicit Filter(const std::atomic<bool>* cancel) : m_cancel(cancel) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
@@ -35,20 +36,23 @@ public:
         return RetryDelay(tickCount);
     }
 
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return m_cancel && m_cancel->load() ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
+    }
+
+private:
+    const std::atomic<bool>* m_cancel;
 };
 
-BusyRetryFilter g_filter;
-
-}  // namespace
-
-ScopedBusyRetryFilter::ScopedBusyRetryFilter() {
-    m_registered = SUCCEEDED(::CoRegisterMessageFilter(&g_filter, &m_previous));
+ScopedBusyRetryFilter::ScopedBusyRetryFilter(const std::atomic<bool>* cancel) : m_filter(new Filter(cancel)) {
+    m_registered = SUCCEEDED(::CoRegisterMessageFilter(m_filter, &m_previous));
 }
 
 ScopedBusyRetryFilter::~ScopedBusyRetryFilter() {
-    if (!m_registered) return;
-    IMessageFilter* ours = nullptr;
-    ::CoRegisterMessageFilter(m_previous, &ours);
-    if (m_previous) m_previous->Release();
+    if (m_registered) {
+        IMessageFilter* ours = nullptr;
+        ::CoRegisterMessageFilter(m_previous, &ours);
+        if (m_previous) m_previous->Release();
+    }
+    delete m_filter;
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <atomic>
+
 // How long a rejected call keeps being retried, in milliseconds since it was first made.
 inline constexpr DWORD kBusyRetryLimitMs = 60000;
 inline constexpr DWORD kBusyRetryDelayMs = 100;
@@ -17,10 +19,12 @@ bool IsBusyRejection(HRESULT hr);
 DWORD RetryDelay(DWORD elapsedMs);
 
 // Registers the retrying message filter on this thread's apartment for its lifetime and
-// puts the previous filter back afterwards. The apartment must be initialised.
+// puts the previous filter back afterwards. The apartment must be initialised. While `cancel`
+// is set, an outgoing call that is waiting when a message arrives is cancelled
+// (RPC_E_CALL_CANCELED): the way out of a call a server will never answer.
 class ScopedBusyRetryFilter {
 public:
-    ScopedBusyRetryFilter();
+    explicit ScopedBusyRetryFilter(const std::atomic<bool>* cancel = nullptr);
     ~ScopedBusyRetryFilter();
     ScopedBusyRetryFilter(const ScopedBusyRetryFilter&) = delete;
     ScopedBusyRetryFilter& operator=(const ScopedBusyRetryFilter&) = delete;
@@ -28,6 +32,8 @@ public:
     bool registered() const { return m_registered; }
 
 private:
+    class Filter;
+    Filter* m_filter;
     IMessageFilter* m_previous = nullptr;
     bool m_registered = false;
 };

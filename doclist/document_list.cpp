@@ -1,13 +1,15 @@
 #include "doclist/document_list.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/texts.h"
 
 namespace {
 // Grid lines, draggable headers, full-row selection, one-click activation, flat scroll bars.
-constexpr DWORD kListStyle =
-    LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_FLATSB;
+// Info tips: a failed row tells why when the pointer rests on it.
+constexpr DWORD kListStyle = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
+                             LVS_EX_FLATSB | LVS_EX_INFOTIP;
 }  // namespace
 
 std::pair<int, int> DocumentColumnWidths(int clientWidth) {
@@ -76,7 +78,34 @@ std::vector<std::wstring> DocumentList::Paths() const {
     return paths;
 }
 
-void DocumentList::SetStatus(int row, const wchar_t* status) { m_list.SetItemText(row, 1, status); }
+void DocumentList::SetStatus(int row, const wchar_t* status, const wchar_t* reason) {
+    m_list.SetItemText(row, 1, status);
+    size_t index = 0;
+    if (reason && *reason) {
+        auto known = std::find(m_reasons.begin(), m_reasons.end(), reason);
+        index = static_cast<size_t>(known - m_reasons.begin());
+        if (known == m_reasons.end()) m_reasons.emplace_back(reason);
+    }
+    m_list.SetItemData(row, static_cast<LPARAM>(index));
+}
+
+std::wstring DocumentList::ReasonAt(int row) const {
+    const LPARAM index = m_list.GetItemData(row);
+    return index > 0 && static_cast<size_t>(index) < m_reasons.size() ? m_reasons[static_cast<size_t>(index)]
+                                                                      : std::wstring();
+}
+
+void DocumentList::OnInfoTip(NMLVGETINFOTIPW& tip) const {
+    if (!tip.pszText || tip.cchTextMax <= 0) return;
+    const std::wstring reason = ReasonAt(tip.iItem);
+    if (reason.empty()) return;
+    // The list may already hold the row's own text there (when it is cut short): the reason
+    // goes after it.
+    std::wstring text = (tip.dwFlags & LVGIT_UNFOLDED) || !*tip.pszText ? reason : std::wstring(tip.pszText) + L"\r\n" + reason;
+    text.resize(std::min(text.size(), static_cast<size_t>(tip.cchTextMax - 1)));
+    std::copy(text.begin(), text.end(), tip.pszText);
+    tip.pszText[text.size()] = L'\0';
+}
 
 int DocumentList::Ask(const wchar_t* text, UINT type) const {
     return ::MessageBoxW(m_dialog, text, AfxGetAppName(), type);

@@ -37,7 +37,11 @@ public:
     int Count() const { return m_list.GetItemCount(); }
     // Column 0 of every row, in row order.
     std::vector<std::wstring> Paths() const;
-    void SetStatus(int row, const wchar_t* status);
+    // The row's status text and the reason shown as its tip (empty: no tip).
+    void SetStatus(int row, const wchar_t* status, const wchar_t* reason = L"");
+    std::wstring ReasonAt(int row) const;
+    // The list's tip for a row (LVN_GETINFOTIPW): its reason, when it has one.
+    void OnInfoTip(NMLVGETINFOTIPW& tip) const;
     // Read-only: rows are inserted and deleted only through the members above.
     const CListCtrl& Control() const { return m_list; }
 
@@ -61,4 +65,7 @@ private:
     // Column-0 texts of the rows with how many rows hold each, so the duplicate rule does not
     // walk the whole list for every candidate.
     std::unordered_map<std::wstring, int> m_paths;
+    // Reason texts by number; a row keeps the number of its reason (0: none) as its item data,
+    // so the reason moves with the row when rows above it go.
+    std::vector<std::wstring> m_reasons{L""};
 };

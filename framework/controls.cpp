@@ -26,6 +26,21 @@ bool CListCtrl::SetItemText(int item, int subItem, const wchar_t* text) {
     return ::SendMessageW(m_hWnd, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&lvi)) != 0;
 }
 
+bool CListCtrl::SetItemData(int item, LPARAM data) {
+    LVITEMW lvi{};
+    lvi.mask = LVIF_PARAM;
+    lvi.iItem = item;
+    lvi.lParam = data;
+    return ::SendMessageW(m_hWnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) != 0;
+}
+
+LPARAM CListCtrl::GetItemData(int item) const {
+    LVITEMW lvi{};
+    lvi.mask = LVIF_PARAM;
+    lvi.iItem = item;
+    return ::SendMessageW(m_hWnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvi)) ? lvi.lParam : 0;
+}
+
 int CListCtrl::InsertItem(int item, const wchar_t* text) {
     LVITEMW lvi{};
     lvi.mask = LVIF_TEXT;

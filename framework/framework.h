@@ -164,6 +164,9 @@ public:
     int GetItemCount() const;
     std::wstring GetItemText(int item, int subItem) const;
     bool SetItemText(int item, int subItem, const wchar_t* text);
+    // A number kept with the row (its LVIF_PARAM), 0 until set.
+    bool SetItemData(int item, LPARAM data);
+    LPARAM GetItemData(int item) const;
     int InsertItem(int item, const wchar_t* text);
     int InsertColumn(int column, const wchar_t* heading, int format, int width);
     bool DeleteItem(int item);

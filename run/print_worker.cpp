@@ -1,6 +1,5 @@
 #include "run/print_worker.h"
 
-#include "automation/message_filter.h"
 
 std::optional<DocumentKind> ClassifyDocument(const std::wstring& path) {
     const size_t slash = path.rfind(L'\\');
@@ -26,10 +25,8 @@ namespace {
 
 void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE);
-    // The worker's apartment for its whole life, with the busy-retry filter on it.
+    // The worker's apartment for its whole life.
     ScopedCom com;
-    std::optional<ScopedBusyRetryFilter> filter;
-    if (com.ok()) filter.emplace();
 
     // Only the UI thread shows windows: the box for a server that cannot start is its job.
     ConvertClass convert(
@@ -39,12 +36,10 @@ void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
         },
         &stop);
     for (size_t i = 0; i < job.paths.size() && !stop; ++i) {
-        bool printed = false;
-        if (com.ok()) {
-            if (const std::optional<DocumentKind> kind = ClassifyDocument(job.paths[i]))
-                printed = convert.Print(*kind, job.paths[i]);
-        }
-        ::PostMessageW(window, WM_PRINT_PROGRESS, static_cast<WPARAM>(i), printed ? kPrinted : kNotPrinted);
+        PrintOutcome outcome = PrintOutcome::NotADocument;
+        if (const std::optional<DocumentKind> kind = ClassifyDocument(job.paths[i]))
+            outcome = com.ok() ? convert.Print(*kind, job.paths[i]) : PrintOutcome::Failed;
+        ::PostMessageW(window, WM_PRINT_PROGRESS, static_cast<WPARAM>(i), static_cast<LPARAM>(outcome));
     }
     ::PostMessageW(window, WM_PRINT_PROGRESS, kRunFinished, 0);
 }

@@ -15,11 +15,11 @@
 #include "framework/scoped.h"
 
 // Posted by the worker to the main window. wParam: the index of the document just handled, or
-// kRunFinished once after the last one (or after a stop). lParam: kPrinted or kNotPrinted.
+// kRunFinished once after the last one (or after a stop). lParam: the document's PrintOutcome
+// (kPrinted, 0, when it was printed).
 inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
-inline constexpr LPARAM kPrinted = 0;
-inline constexpr LPARAM kNotPrinted = 1;
+inline constexpr LPARAM kPrinted = static_cast<LPARAM>(PrintOutcome::Printed);
 
 // Sent by the worker to the main window when a server cannot start: lParam is the text to show
 // (const wchar_t*, valid for the call). The worker waits until the window has answered.

@@ -71,7 +71,9 @@ void PrintRunController::Start() {
 void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
     if (!m_active) return;
     if (index != kRunFinished) {
-        m_documents->SetStatus(static_cast<int>(index), result == kPrinted ? texts::kDone : texts::kFailed);
+        const auto outcome = static_cast<PrintOutcome>(result);
+        m_documents->SetStatus(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,
+                               OutcomeReason(outcome));
         m_phase = 0;  // the next tick starts again on the left
         return;
     }

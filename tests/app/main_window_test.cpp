@@ -153,7 +153,7 @@ TEST(DocumentList, ControlStylesAndColumns) {
     const DWORD style = static_cast<DWORD>(::GetWindowLongW(list, GWL_STYLE));
     EXPECT_EQ(style & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_SORTDESCENDING),
               static_cast<DWORD>(LVS_REPORT));
-    EXPECT_EQ(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x171);
+    EXPECT_EQ(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x171 | LVS_EX_INFOTIP);
 
     RECT rc{};
     ::GetClientRect(list, &rc);

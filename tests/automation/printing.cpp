@@ -18,7 +18,8 @@ PrintingThread::PrintingThread(DocumentKind kind, std::wstring path, PrintOption
           });
           ConvertClass convert(options);
           const ULONGLONG start = ::GetTickCount64();
-          m_outcome.printed = convert.Print(kind, path);
+          m_outcome.outcome = convert.Print(kind, path);
+          m_outcome.printed = m_outcome.outcome == PrintOutcome::Printed;
           m_outcome.ms = ::GetTickCount64() - start;
           m_outcome.boxes = responder.Boxes();
           m_done = true;

@@ -16,6 +16,7 @@ namespace automation_test {
 
 struct Outcome {
     bool printed = false;
+    PrintOutcome outcome = PrintOutcome::Failed;
     std::vector<testing_ui::ModalBox> boxes;  // boxes the printing thread showed, answered OK
     std::vector<std::wstring> defaultAtBox;   // the default printer while each box was open
     ULONGLONG ms = 0;                         // how long the printer call took

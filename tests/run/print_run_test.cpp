@@ -101,7 +101,7 @@ TEST(PrintWorker, PostsOneMessagePerEntryThenTheEnd) {
         ASSERT_EQ(sink.messages.size(), n + 1);
         for (size_t i = 0; i < n; ++i) {
             EXPECT_EQ(sink.messages[i].first, static_cast<long long>(i));
-            EXPECT_EQ(sink.messages[i].second, kNotPrinted);
+            EXPECT_EQ(sink.messages[i].second, static_cast<LPARAM>(PrintOutcome::NotADocument));
         }
         EXPECT_EQ(sink.messages[n].second, 0);
     }
@@ -316,7 +316,7 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
         for (int i = 0; i < 3; ++i) EXPECT_EQ(c[i], i == blackAt[step] ? black : magenta) << "step " << step << " square " << i;
     }
     // A finished document starts the black square on the left again.
-    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 0, kNotPrinted);
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 0, static_cast<LPARAM>(PrintOutcome::NotADocument));
     ::SendMessageW(w.hwnd(), WM_TIMER, 1, 0);
     EXPECT_EQ(Capture(w.hwnd(), g.squares)[0], black);
     EXPECT_EQ(w.Cell(0, 1), L"失败");
