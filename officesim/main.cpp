@@ -2,6 +2,7 @@
 //   officesim.exe /regserver [ProgID...]     register the roles (all by default)
 //   officesim.exe /unregserver [ProgID...]   remove them again
 //   officesim.exe /role <ProgID> -Embedding  serve one role (started by COM)
+//   officesim.exe /role <ProgID> /user       the user's own copy: a window, up until it is closed
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "officesim/calllog.h"
 #include "officesim/objects.h"
 #include "officesim/server.h"
 
@@ -19,11 +21,14 @@ namespace {
 constexpr UINT kLastRelease = WM_APP + 1;
 constexpr UINT kQuit = WM_APP + 2;
 constexpr UINT kRevoke = WM_APP + 3;
+constexpr UINT kUserClosed = WM_APP + 4;
 constexpr UINT kIdleMs = 60000;      // started but never used: give up
 constexpr UINT kQuitGraceMs = 5000;  // told to quit but still held: end anyway, as Office does
 
 const Role* g_role = nullptr;
 Behaviour g_behaviour;
+AppState g_state;
+std::wstring g_startPrinter;
 DWORD g_mainThread = 0;
 LONG g_objects = 0;
 bool g_served = false;
@@ -53,8 +58,9 @@ public:
         if (!app) return E_OUTOFMEMORY;
         HRESULT hr = app->QueryInterface(riid, out);
         app->Release();
-        // One client per process, like a freshly started office application.
-        PostThreadMessageW(g_mainThread, kRevoke, 0, 0);
+        // One client per process, like a freshly started office application; a
+        // single-instance application keeps serving everyone.
+        if (!SharedProcess(*g_role)) PostThreadMessageW(g_mainThread, kRevoke, 0, 0);
         return hr;
     }
     STDMETHODIMP LockServer(BOOL lock) override {
@@ -115,10 +121,30 @@ int Registration(bool add, const std::vector<std::wstring>& progIds) {
     return rc;
 }
 
-int Serve(const Role& role) {
+// The user's own copy of the application: a visible window; closing it lets the process end.
+LRESULT CALLBACK UserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostThreadMessageW(g_mainThread, kUserClosed, 0, 0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND OpenUserWindow(const Role& role) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = UserWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"officesim.user";
+    RegisterClassW(&wc);
+    std::wstring title = std::wstring(role.progId) + L" - officesim";
+    return CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                           CW_USEDEFAULT, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+int Serve(const Role& role, bool user) {
     g_role = &role;
     g_behaviour = LoadBehaviour(role);
     g_mainThread = GetCurrentThreadId();
+    g_startPrinter = DefaultPrinterName();
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for posted messages
 
@@ -129,7 +155,8 @@ int Serve(const Role& role) {
     CLSIDFromString(role.clsid, &clsid);
     static ClassFactory factory;
     DWORD cookie = 0;
-    if (FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie))) {
+    DWORD use = SharedProcess(role) ? REGCLS_MULTIPLEUSE : REGCLS_SINGLEUSE;
+    if (FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
         CoUninitialize();
         return 1;
     }
@@ -137,6 +164,10 @@ int Serve(const Role& role) {
         if (cookie) CoRevokeClassObject(cookie);
         cookie = 0;
     };
+
+    // The user's copy holds its own application object, as the open window does.
+    SimObject* userApp = user ? new SimObject(ObjectKind::Application) : nullptr;
+    if (user) OpenUserWindow(role);
 
     UINT_PTR idleTimer = SetTimer(nullptr, 0, kIdleMs, nullptr);
     UINT_PTR quitTimer = 0;
@@ -147,10 +178,13 @@ int Serve(const Role& role) {
             // Not inside the Quit call itself: ending there can hang the client's last Release.
             revoke();
             if (!quitTimer) quitTimer = SetTimer(nullptr, 0, kQuitGraceMs, nullptr);
+        } else if (msg.hwnd == nullptr && msg.message == kUserClosed) {
+            if (userApp) userApp->Release();
+            userApp = nullptr;
         } else if (msg.hwnd == nullptr && msg.message == kLastRelease) {
             if (g_objects == 0) break;
         } else if (msg.message == WM_TIMER && msg.hwnd == nullptr &&
-                   (msg.wParam == quitTimer || (msg.wParam == idleTimer && !g_served))) {
+                   (msg.wParam == quitTimer || (msg.wParam == idleTimer && !g_served && !user))) {
             break;
         } else {
             TranslateMessage(&msg);
@@ -170,11 +204,25 @@ Behaviour LoadBehaviour(const Role& role) {
     b.version = ReadSetting(role.progId, kVersionValue, b.version);
     b.failOpenMarker = ReadSetting(role.progId, kFailOpenValue);
     b.failPrintOut = ReadSettingNumber(role.progId, kFailPrintOutValue) != 0;
-    b.hangAt = ReadSetting(role.progId, kHangAtValue);
+    b.hangAt = ParseHang(ReadSetting(role.progId, kHangAtValue));
     b.crashAt = ReadSetting(role.progId, kCrashAtValue);
     b.busyCalls = ReadSettingNumber(role.progId, kBusyCallsValue);
+    std::wstring unknown = ReadSetting(role.progId, kUnknownMembersValue);
+    for (const wchar_t* p = unknown.c_str(); *p;) {
+        wchar_t* end = nullptr;
+        long id = wcstol(p, &end, 0);
+        if (end == p) {
+            ++p;
+            continue;
+        }
+        b.unknownMembers.push_back(DISPID(id));
+        p = end;
+    }
     return b;
 }
+
+AppState& State() { return g_state; }
+const std::wstring& StartPrinter() { return g_startPrinter; }
 
 const Role& CurrentRole() { return *g_role; }
 const Behaviour& CurrentBehaviour() { return g_behaviour; }
@@ -209,7 +257,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                            std::vector<std::wstring>(args.begin() + i + 1, args.end()));
         if (is(args[i], L"role") && i + 1 < args.size()) {
             const officesim::Role* role = officesim::FindRole(args[i + 1]);
-            return role ? officesim::Serve(*role) : 2;
+            bool user = i + 2 < args.size() && is(args[i + 2], L"user");
+            return role ? officesim::Serve(*role, user) : 2;
         }
     }
     return 2;

@@ -30,14 +30,29 @@ const std::vector<Member>& Members() {
         {Word, Collection, 19, kMethod, L"Open", Repeat(RefVariant, 16), Action::Open, 0},
         {Word, Document, 446, kMethod, L"PrintOut", Repeat(RefVariant, 18), Action::PrintOut, -1, 7},
         {Word, Document, 1105, kMethod, L"Close", Repeat(RefVariant, 3), Action::Close},
+        // MsoAutomationSecurity: Low 1 (macros run, the start value under automation), ByUI 2, ForceDisable 3.
+        {Word, Application, 449, kGet, L"AutomationSecurity", {}, Action::Setting, -1, -1, 1},
+        {Word, Application, 449, kPut, L"AutomationSecurity", {I4}, Action::Setting, -1, -1, 1, {1, 2, 3}},
+        // WdAlertLevel: All -1, MessageBox -2, None 0.
+        {Word, Application, 94, kGet, L"DisplayAlerts", {}, Action::Setting, -1, -1, -1},
+        {Word, Application, 94, kPut, L"DisplayAlerts", {I4}, Action::Setting, -1, -1, -1, {-1, -2, 0}},
         // Excel and WPS Spreadsheets
         {Excel, Application, 392, kGet, L"Version", {}, Action::Version},
         {Excel, Application, 558, kPut, L"Visible", {Bool}, Action::Accept},
         {Excel, Application, 1210, kPut, L"UserControl", {Bool}, Action::Accept},
         {Excel, Application, 572, kGet, L"Workbooks", {}, Action::Collection},
-        {Excel, Application, 316, kPut, L"Calculation", {I4}, Action::Accept},
+        // XlCalculation: Automatic -4105, Manual -4135, Semiautomatic 2; 0 is none of them.
+        {Excel, Application, 316, kGet, L"Calculation", {}, Action::Setting, -1, -1, -4105},
+        {Excel, Application, 316, kPut, L"Calculation", {I4}, Action::Setting, -1, -1, -4105, {-4105, -4135, 2}},
         {Excel, Application, 315, kPut, L"CalculateBeforeSave", {Bool}, Action::Accept},
-        {Excel, Application, 343, kPut, L"DisplayAlerts", {Bool}, Action::Accept},
+        {Excel, Application, 343, kGet, L"DisplayAlerts", {}, Action::Setting, -1, -1, VARIANT_TRUE},
+        {Excel, Application, 343, kPut, L"DisplayAlerts", {Bool}, Action::Setting, -1, -1, VARIANT_TRUE},
+        {Excel, Application, 1941, kGet, L"AutomationSecurity", {}, Action::Setting, -1, -1, 1},
+        {Excel, Application, 1941, kPut, L"AutomationSecurity", {I4}, Action::Setting, -1, -1, 1, {1, 2, 3}},
+        {Excel, Application, 992, kGet, L"AskToUpdateLinks", {}, Action::Setting, -1, -1, VARIANT_TRUE},
+        {Excel, Application, 992, kPut, L"AskToUpdateLinks", {Bool}, Action::Setting, -1, -1, VARIANT_TRUE},
+        {Excel, Application, 1212, kGet, L"EnableEvents", {}, Action::Setting, -1, -1, VARIANT_TRUE},
+        {Excel, Application, 1212, kPut, L"EnableEvents", {Bool}, Action::Setting, -1, -1, VARIANT_TRUE},
         {Excel, Application, 302, kMethod, L"Quit", {}, Action::Quit},
         {Excel, Collection, 1923, kMethod, L"Open", Then({Bstr}, Repeat(Variant, 14)), Action::Open, 0},
         {Excel, Collection, 277, kMethod, L"Close", {}, Action::CloseAll},
@@ -48,15 +63,26 @@ const std::vector<Member>& Members() {
         {PowerPoint, Collection, 2005, kMethod, L"Open", {Bstr, I4, I4, I4}, Action::Open, 0},
         {PowerPoint, Document, 2034, kMethod, L"PrintOut", {I4, I4, Bstr, I4, I4}, Action::PrintOut, -1, 3},
         {PowerPoint, Document, 2039, kMethod, L"Close", {}, Action::Close},
+        {PowerPoint, Application, 2047, kGet, L"AutomationSecurity", {}, Action::Setting, -1, -1, 1},
+        {PowerPoint, Application, 2047, kPut, L"AutomationSecurity", {I4}, Action::Setting, -1, -1, 1, {1, 2, 3}},
+        // PpAlertLevel: None 1, All 2 (not a boolean).
+        {PowerPoint, Application, 2049, kGet, L"DisplayAlerts", {}, Action::Setting, -1, -1, 2},
+        {PowerPoint, Application, 2049, kPut, L"DisplayAlerts", {I4}, Action::Setting, -1, -1, 2, {1, 2}},
+        {PowerPoint, Document, 2033, kGet, L"PrintOptions", {}, Action::PrintOptions},
+        // MsoTriState: True -1, False 0.
+        {PowerPoint, PrintOptions, 2010, kGet, L"PrintInBackground", {}, Action::PrintInBackground},
+        {PowerPoint, PrintOptions, 2010, kPut, L"PrintInBackground", {I4}, Action::PrintInBackground},
+        {PowerPoint, PrintOptions, 2015, kGet, L"ActivePrinter", {}, Action::ActivePrinter},
+        {PowerPoint, PrintOptions, 2015, kPut, L"ActivePrinter", {Bstr}, Action::ActivePrinter},
     };
     return members;
 }
 
 const wchar_t* ObjectName(Family family, ObjectKind object) {
-    static const wchar_t* const names[3][3] = {
-        {L"Application", L"Documents", L"Document"},
-        {L"Application", L"Workbooks", L"Workbook"},
-        {L"Application", L"Presentations", L"Presentation"},
+    static const wchar_t* const names[3][4] = {
+        {L"Application", L"Documents", L"Document", L"PrintOptions"},
+        {L"Application", L"Workbooks", L"Workbook", L"PrintOptions"},
+        {L"Application", L"Presentations", L"Presentation", L"PrintOptions"},
     };
     return names[static_cast<int>(family)][static_cast<int>(object)];
 }

@@ -11,7 +11,7 @@
 
 namespace officesim {
 
-enum class ObjectKind { Application, Collection, Document };
+enum class ObjectKind { Application, Collection, Document, PrintOptions };
 
 // How an argument must arrive. Stricter than a server with a type library, which would
 // coerce: a client that passes the wrong shape should fail loudly in tests.
@@ -32,6 +32,10 @@ enum class Action {
     CloseAll,    // close every document of this collection
     Quit,        // end the server
     Accept,      // a setting the server takes and forgets
+    Setting,     // an application setting kept by name: get, or put one of the allowed values
+    PrintOptions,       // the presentation's print options object
+    PrintInBackground,  // print options: MsoTriState, -1 by default
+    ActivePrinter,      // print options: the printer the presentation prints on
 };
 
 struct Member {
@@ -44,6 +48,8 @@ struct Member {
     Action action;
     int pathArg = -1;    // declared position of the file name
     int copiesArg = -1;  // declared position of the copies
+    long initial = 0;            // Setting: the value a new process starts with
+    std::vector<long> allowed = {};  // Setting: the values a put takes (empty: any)
 };
 
 const std::vector<Member>& Members();

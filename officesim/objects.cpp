@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include <winspool.h>
+
 #include "officesim/calllog.h"
 #include "officesim/printjob.h"
 #include "officesim/server.h"
@@ -90,6 +92,8 @@ SimObject::SimObject(ObjectKind kind, std::wstring path)
 }
 
 SimObject::~SimObject() {
+    StopSpooling();
+    if (owner_) owner_->Release();
     if (kind_ == ObjectKind::Application && collection_) collection_->Release();
     for (SimObject* document : documents_) {
         document->collection_ = nullptr;
@@ -131,9 +135,11 @@ STDMETHODIMP SimObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 STDMETHODIMP SimObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!names || !ids || count == 0) return E_INVALIDARG;
     std::fill(ids, ids + count, DISPID_UNKNOWN);
+    const auto& unknown = CurrentBehaviour().unknownMembers;
     for (const Member& member : Members())
         if (member.family == CurrentRole().family && member.object == kind_ &&
-            _wcsicmp(names[0], member.name) == 0)
+            _wcsicmp(names[0], member.name) == 0 &&
+            std::find(unknown.begin(), unknown.end(), member.dispid) == unknown.end())
             ids[0] = member.dispid;
     return (ids[0] == DISPID_UNKNOWN || count > 1) ? DISP_E_UNKNOWNNAME : S_OK;
 }
@@ -152,18 +158,84 @@ STDMETHODIMP SimObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
             L"", EscapeField(DefaultPrinterName())};
         for (UINT i = args.cArgs; i-- > 0;) fields.push_back(FormatArgument(args.rgvarg[i]));
 
-        HRESULT hr = Call(id, flags, args, result, excep, argErr, fields);
-        fields[5] = Hex(hr);
-        AppendLogLine(fields);
+        Invocation call{fields};
+        HRESULT hr = Call(id, flags, args, result, excep, argErr, call);
+        if (!call.logged) {
+            fields[5] = Hex(hr);
+            AppendLogLine(fields);
+        }
         return hr;
     } catch (...) {
         return E_UNEXPECTED;
     }
 }
 
+
+namespace {
+
+// Office's own error numbers come back as 0x800A0000 | number.
+constexpr HRESULT OfficeError(int number) { return HRESULT(0x800A0000u | unsigned(number)); }
+
+// The error a server raises when a document cannot be opened with the password it was given.
+HRESULT PasswordError() {
+    switch (CurrentRole().family) {
+    case Family::Word: return OfficeError(5408);  // the password is incorrect
+    case Family::Excel: return OfficeError(1004);
+    case Family::PowerPoint: return E_FAIL;
+    }
+    return E_FAIL;
+}
+
+const Member* FindMember(ObjectKind object, const wchar_t* name, WORD kind) {
+    for (const Member& m : Members())
+        if (m.family == CurrentRole().family && m.object == object && m.kind == kind && _wcsicmp(m.name, name) == 0)
+            return &m;
+    return nullptr;
+}
+
+// An application setting: what was put, or the value a new process starts with.
+long SettingValue(const wchar_t* name) {
+    auto& numbers = State().numbers;
+    auto it = numbers.find(name);
+    if (it != numbers.end()) return it->second;
+    const Member* member = FindMember(ObjectKind::Application, name, DISPATCH_PROPERTYGET);
+    return member ? member->initial : 0;
+}
+
+// The text of an optional string argument; false when it is not text.
+bool TextArgument(const VARIANT& value, std::wstring& text) {
+    VARIANT copy;
+    VariantInit(&copy);
+    if (FAILED(VariantChangeType(&copy, const_cast<VARIANT*>(&value), 0, VT_BSTR))) return false;
+    text = copy.bstrVal ? copy.bstrVal : L"";
+    VariantClear(&copy);
+    return true;
+}
+
+bool NumberArgument(const VARIANT& value, long& number) {
+    VARIANT copy;
+    VariantInit(&copy);
+    if (FAILED(VariantChangeType(&copy, const_cast<VARIANT*>(&value), 0, VT_I4))) return false;
+    number = copy.lVal;
+    return true;
+}
+
+// Word's SaveChanges: missing means wdPromptToSaveChanges (-2).
+bool WordPromptsToSave(const VARIANT& saveChanges) {
+    long choice = -2;
+    if (!IsMissing(saveChanges)) NumberArgument(saveChanges, choice);
+    return choice == -2;
+}
+
+}  // namespace
+
 HRESULT SimObject::Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* argErr, std::vector<std::wstring>& fields) {
+                        EXCEPINFO* excep, UINT* argErr, Invocation& call) {
     const Family family = CurrentRole().family;
+    const Behaviour& behaviour = CurrentBehaviour();
+    if (std::find(behaviour.unknownMembers.begin(), behaviour.unknownMembers.end(), id) !=
+        behaviour.unknownMembers.end())
+        return DISP_E_MEMBERNOTFOUND;
     const Member* member = nullptr;
     for (const Member& m : Members())
         if (m.family == family && m.object == kind_ && m.dispid == id && (flags & m.kind)) member = &m;
@@ -187,20 +259,54 @@ HRESULT SimObject::Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT
         }
     }
 
-    const Behaviour& behaviour = CurrentBehaviour();
-    if (Named(behaviour.crashAt, *member) || Named(behaviour.hangAt, *member)) {
-        bool crash = Named(behaviour.crashAt, *member);
-        fields[5] = crash ? L"crash" : L"hang";
-        AppendLogLine(fields);
-        if (crash) TerminateProcess(GetCurrentProcess(), 3);
+    // A document can ask for a hang in its own Open, so its traits are read first.
+    if (member->action == Action::Open) {
+        const VARIANT& name = Value(args[member->pathArg]);
+        if (name.vt == VT_BSTR && name.bstrVal) {
+            Traits traits = ReadTraits(name.bstrVal);
+            auto& hangs = State().hangs;
+            hangs.insert(hangs.end(), traits.hangs.begin(), traits.hangs.end());
+        }
+    }
+
+    if (Named(behaviour.crashAt, *member)) {
+        call.fields[5] = L"crash";
+        AppendLogLine(call.fields);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+    std::vector<HangSpec> hangs = State().hangs;
+    hangs.push_back(behaviour.hangAt);
+    for (const HangSpec& hang : hangs) {
+        if (!Named(hang.member, *member)) continue;
+        // Stops answering: no work, no CPU; with a window of no known kind, or with none.
+        call.fields[5] = hang.dialog ? L"hang:dialog" : L"hang";
+        AppendLogLine(call.fields);
+        call.logged = true;
+        if (hang.dialog) ShowPrompt(PromptKind::Unknown, path_);
         for (;;) Sleep(INFINITE);
     }
-    return Run(*member, args, result, excep, argErr);
+    return Run(*member, args, result, excep, argErr, call);
 }
 
+namespace {
+
+// Logs the call as waiting in the prompt, then shows it.
+INT_PTR Prompt(PromptKind kind, const std::wstring& document, std::vector<std::wstring>& fields, bool& logged,
+               std::wstring* entered = nullptr) {
+    if (!logged) {
+        fields[5] = std::wstring(L"prompt:") + PromptName(kind);
+        AppendLogLine(fields);
+        logged = true;
+    }
+    return ShowPrompt(kind, document, entered);
+}
+
+}  // namespace
+
 HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, VARIANT* result,
-                       EXCEPINFO* excep, UINT* argErr) {
+                       EXCEPINFO* excep, UINT* argErr, Invocation& call) {
     const Behaviour& behaviour = CurrentBehaviour();
+    const Family family = CurrentRole().family;
     switch (member.action) {
     case Action::Version:
         if (result) {
@@ -214,72 +320,31 @@ HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, 
         ReturnObject(result, collection_);
         return S_OK;
 
-    case Action::Open: {
-        const VARIANT& name = Value(args[member.pathArg]);
-        if (name.vt != VT_BSTR) {
-            if (argErr) *argErr = UINT(args.size() - 1 - member.pathArg);
-            return DISP_E_TYPEMISMATCH;
-        }
-        std::wstring path = name.bstrVal ? name.bstrVal : L"";
-        if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
-            return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
-        // Really open it: a missing or unreadable file fails here, as with the real servers.
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            DWORD error = GetLastError();
-            return Raise(excep, L"Cannot open " + path + L": " + SystemMessage(error),
-                         HRESULT_FROM_WIN32(error));
-        }
-        char probe[512];
-        DWORD read = 0;
-        BOOL readable = ReadFile(file, probe, sizeof(probe), &read, nullptr);
-        DWORD error = GetLastError();
-        CloseHandle(file);
-        if (!readable)
-            return Raise(excep, L"Cannot read " + path + L": " + SystemMessage(error),
-                         HRESULT_FROM_WIN32(error));
-        auto* document = new SimObject(ObjectKind::Document, path);
-        document->collection_ = this;
-        documents_.push_back(document);  // the collection's reference
-        ReturnObject(result, document);
-        return S_OK;
-    }
+    case Action::Open:
+        return Open(member, args, result, excep, argErr, call);
 
-    case Action::PrintOut: {
-        if (!open_) return Raise(excep, L"The document has been closed.", E_FAIL);
-        const VARIANT& value = Value(args[member.copiesArg]);
-        int copies = 1;
-        if (!IsMissing(value)) {
-            VARIANT number;
-            VariantInit(&number);
-            if (FAILED(VariantChangeType(&number, const_cast<VARIANT*>(&value), 0, VT_I4))) {
-                if (argErr) *argErr = UINT(args.size() - 1 - member.copiesArg);
-                return DISP_E_TYPEMISMATCH;
-            }
-            copies = number.lVal;
-        }
-        if (copies < 1 || copies > 32767)
-            return Raise(excep, L"Copies out of range: " + std::to_wstring(copies), E_INVALIDARG);
-        if (behaviour.failPrintOut) return Raise(excep, L"Printing failed (asked to fail).", E_FAIL);
-        std::wstring error;
-        if (!PrintDocumentPage(path_, CurrentRole().progId, copies, error))
-            return Raise(excep, L"Cannot print " + path_ + L": " + error, E_FAIL);
-        return S_OK;
-    }
+    case Action::PrintOut:
+        return PrintOut(member, args, excep, argErr, call);
 
     case Action::Close: {
         if (!open_) return Raise(excep, L"The document has already been closed.", E_FAIL);
+        if (family == Family::Word && changed_ && WordPromptsToSave(Value(args[0])) &&
+            !AskToSave({this}, call))
+            return Raise(excep, L"Command failed: closing was cancelled.", OfficeError(4198));
+        // PowerPoint closes without asking; a print still spooling in the background is lost.
+        StopSpooling();
         open_ = false;
         if (collection_) collection_->Detach(this);  // may be this object's last reference
         return S_OK;
     }
 
     case Action::CloseAll: {
+        if (family == Family::Excel && SettingValue(L"DisplayAlerts") && !AskToSave(documents_, call))
+            return Raise(excep, L"Closing was cancelled.", OfficeError(1004));
         std::vector<SimObject*> documents;
         documents.swap(documents_);
         for (SimObject* document : documents) {
+            document->StopSpooling();
             document->open_ = false;
             document->collection_ = nullptr;
             document->Release();
@@ -287,14 +352,244 @@ HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, 
         return S_OK;
     }
 
-    case Action::Quit:
+    case Action::Quit: {
+        std::vector<SimObject*> documents = OpenDocuments();
+        bool ask = (family == Family::Word && WordPromptsToSave(Value(args[0]))) ||
+                   (family == Family::Excel && SettingValue(L"DisplayAlerts"));
+        if (ask && !AskToSave(documents, call))
+            return Raise(excep, L"Quitting was cancelled.", family == Family::Word ? OfficeError(4198) : OfficeError(1004));
+        for (SimObject* document : documents) document->StopSpooling();
         QuitRequested();
         return S_OK;
+    }
 
     case Action::Accept:
         return S_OK;
+
+    case Action::Setting: {
+        const Member* put = FindMember(ObjectKind::Application, member.name, DISPATCH_PROPERTYPUT);
+        const bool boolean = put && put->params.size() == 1 && put->params[0] == Param::Bool;
+        if (member.kind == DISPATCH_PROPERTYGET) {
+            if (result) {
+                long value = SettingValue(member.name);
+                if (boolean) {
+                    result->vt = VT_BOOL;
+                    result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+                } else {
+                    result->vt = VT_I4;
+                    result->lVal = value;
+                }
+            }
+            return S_OK;
+        }
+        long value = boolean ? args[0]->boolVal : args[0]->lVal;
+        if (!member.allowed.empty() &&
+            std::find(member.allowed.begin(), member.allowed.end(), value) == member.allowed.end())
+            return Raise(excep, L"Unable to set the " + std::wstring(member.name) + L" property to " +
+                                    std::to_wstring(value) + L".",
+                         family == Family::Excel ? OfficeError(1004) : E_INVALIDARG);
+        State().numbers[member.name] = value;
+        return S_OK;
+    }
+
+    case Action::PrintOptions: {
+        if (!open_) return Raise(excep, L"The presentation has been closed.", E_FAIL);
+        auto* options = new SimObject(ObjectKind::PrintOptions);
+        options->owner_ = this;
+        AddRef();
+        ReturnObject(result, options);
+        options->Release();
+        return S_OK;
+    }
+
+    case Action::PrintInBackground:
+        if (member.kind == DISPATCH_PROPERTYGET) {
+            if (result) {
+                result->vt = VT_I4;
+                result->lVal = owner_->printInBackground_;
+            }
+            return S_OK;
+        }
+        if (args[0]->lVal != -1 && args[0]->lVal != 0)
+            return Raise(excep, L"PrintInBackground takes msoTrue (-1) or msoFalse (0).", E_INVALIDARG);
+        owner_->printInBackground_ = args[0]->lVal;
+        return S_OK;
+
+    case Action::ActivePrinter:
+        if (member.kind == DISPATCH_PROPERTYGET) {
+            if (result) {
+                result->vt = VT_BSTR;
+                result->bstrVal = SysAllocString(
+                    (owner_->activePrinter_.empty() ? StartPrinter() : owner_->activePrinter_).c_str());
+            }
+            return S_OK;
+        } else {
+            std::wstring name = args[0]->bstrVal ? args[0]->bstrVal : L"";
+            HANDLE printer = nullptr;
+            if (name.empty() || !OpenPrinterW(name.data(), &printer, nullptr))
+                return Raise(excep, L"No such printer: " + name, E_INVALIDARG);
+            ClosePrinter(printer);
+            owner_->activePrinter_ = name;
+            return S_OK;
+        }
     }
     return E_UNEXPECTED;
+}
+
+HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args, VARIANT* result,
+                        EXCEPINFO* excep, UINT* argErr, Invocation& call) {
+    const Behaviour& behaviour = CurrentBehaviour();
+    const Family family = CurrentRole().family;
+    const VARIANT& name = Value(args[member.pathArg]);
+    if (name.vt != VT_BSTR) {
+        if (argErr) *argErr = UINT(args.size() - 1 - member.pathArg);
+        return DISP_E_TYPEMISMATCH;
+    }
+    std::wstring path = name.bstrVal ? name.bstrVal : L"";
+    if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
+        return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
+    // Really open it: a missing or unreadable file fails here, as with the real servers.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return Raise(excep, L"Cannot open " + path + L": " + SystemMessage(error), HRESULT_FROM_WIN32(error));
+    }
+    char probe[512];
+    DWORD read = 0;
+    BOOL readable = ReadFile(file, probe, sizeof(probe), &read, nullptr);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!readable)
+        return Raise(excep, L"Cannot read " + path + L": " + SystemMessage(error), HRESULT_FROM_WIN32(error));
+    Traits traits = ReadTraits(path);
+
+    // Passwords: Word's PasswordDocument (5) and WritePasswordDocument (8), Excel's Password (5)
+    // and WriteResPassword (6). A missing one is asked for; PowerPoint has no such parameter.
+    const int passwordArg = family == Family::PowerPoint ? -1 : 4;
+    const int writePasswordArg = family == Family::Word ? 7 : family == Family::Excel ? 5 : -1;
+    struct Lock {
+        bool needed;
+        const std::wstring& password;
+        int arg;
+        PromptKind prompt;
+    };
+    const Lock locks[] = {{traits.hasPassword, traits.password, passwordArg, PromptKind::Password},
+                          {traits.hasWritePassword, traits.writePassword, writePasswordArg, PromptKind::WritePassword}};
+    for (const Lock& lock : locks) {
+        if (!lock.needed) continue;
+        std::wstring given;
+        if (lock.arg < 0 || IsMissing(Value(args[lock.arg]))) {
+            INT_PTR answer = Prompt(lock.prompt, path, call.fields, call.logged, &given);
+            if (answer == IDIGNORE) continue;  // opened read-only
+            if (answer != IDOK) return Raise(excep, L"Opening " + path + L" was cancelled.", PasswordError());
+        } else if (!TextArgument(Value(args[lock.arg]), given)) {
+            if (argErr) *argErr = UINT(args.size() - 1 - lock.arg);
+            return DISP_E_TYPEMISMATCH;
+        }
+        if (given != lock.password)
+            return Raise(excep, L"The password is incorrect: cannot open " + path + L".", PasswordError());
+    }
+
+    // Excel asks about external links unless told how (UpdateLinks, position 2) or told not to ask.
+    if (traits.links && family == Family::Excel && IsMissing(Value(args[1])) && SettingValue(L"DisplayAlerts") &&
+        SettingValue(L"AskToUpdateLinks"))
+        Prompt(PromptKind::Links, path, call.fields, call.logged);
+
+    auto* document = new SimObject(ObjectKind::Document, path);
+    document->traits_ = traits;
+    document->collection_ = this;
+    documents_.push_back(document);  // the collection's reference
+    // The document's auto-run macro, unless macros were disabled before Open (or, in Excel,
+    // events, which its open macro is).
+    bool macrosOff = SettingValue(L"AutomationSecurity") == 3 ||
+                     (family == Family::Excel && !SettingValue(L"EnableEvents"));
+    if (traits.macro && !macrosOff) Prompt(PromptKind::Macro, path, call.fields, call.logged);
+    ReturnObject(result, document);
+    return S_OK;
+}
+
+HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& args, EXCEPINFO* excep,
+                            UINT* argErr, Invocation&) {
+    if (!open_) return Raise(excep, L"The document has been closed.", E_FAIL);
+    const VARIANT& value = Value(args[member.copiesArg]);
+    long copies = 1;
+    if (!IsMissing(value) && !NumberArgument(value, copies)) {
+        if (argErr) *argErr = UINT(args.size() - 1 - member.copiesArg);
+        return DISP_E_TYPEMISMATCH;
+    }
+    if (copies < 1 || copies > 32767)
+        return Raise(excep, L"Copies out of range: " + std::to_wstring(copies), E_INVALIDARG);
+    if (CurrentBehaviour().failPrintOut) return Raise(excep, L"Printing failed (asked to fail).", E_FAIL);
+
+    PrintRequest request;
+    request.path = path_;
+    request.progId = CurrentRole().progId;
+    request.copies = int(copies);
+    // PowerPoint prints on its own printer: the one put in PrintOptions, or the one that was
+    // the system default when the application started.
+    const bool presentation = CurrentRole().family == Family::PowerPoint;
+    if (presentation) request.printer = activePrinter_.empty() ? StartPrinter() : activePrinter_;
+
+    std::wstring error;
+    PrintResult printed;
+    if (traits_.printMs) {
+        // A long print that keeps working, with its progress window.
+        PrintProgress progress(path_);
+        request.durationMs = traits_.printMs;
+        request.pages = int((traits_.printMs + 999) / 1000);
+        request.busy = true;
+        request.onPage = [&progress](int page, int pages) {
+            progress.Page(page, pages);
+            return progress.Pump();
+        };
+        printed = PrintDocument(request, error);
+    } else if (presentation && traits_.spoolMs) {
+        request.durationMs = traits_.spoolMs;
+        request.pages = int((traits_.spoolMs + 999) / 1000);
+        StopSpooling();  // one job at a time per presentation
+        spoolCancel_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        request.cancel = spoolCancel_;
+        if (printInBackground_ != 0) {
+            // Returns at once; the job is still spooling when the caller goes on.
+            spooler_ = std::thread([request] {
+                std::wstring ignored;
+                PrintDocument(request, ignored);
+            });
+            if (traits_.fields) changed_ = true;
+            return S_OK;
+        }
+        printed = PrintDocument(request, error);
+    } else {
+        printed = PrintDocument(request, error);
+    }
+    if (printed == PrintResult::Cancelled) return Raise(excep, L"Printing " + path_ + L" was cancelled.", E_ABORT);
+    if (printed == PrintResult::Failed) return Raise(excep, L"Cannot print " + path_ + L": " + error, E_FAIL);
+    if (traits_.fields) changed_ = true;
+    return S_OK;
+}
+
+bool SimObject::AskToSave(const std::vector<SimObject*>& documents, Invocation& call) {
+    for (SimObject* document : documents) {
+        if (!document->changed_) continue;
+        // Saving or not saving both let the close go on; only Cancel stops it.
+        if (Prompt(PromptKind::Save, document->path_, call.fields, call.logged) == IDCANCEL) return false;
+        document->changed_ = false;
+    }
+    return true;
+}
+
+std::vector<SimObject*> SimObject::OpenDocuments() const {
+    if (kind_ == ObjectKind::Application) return collection_ ? collection_->documents_ : std::vector<SimObject*>{};
+    return documents_;
+}
+
+void SimObject::StopSpooling() {
+    if (spoolCancel_) SetEvent(spoolCancel_);
+    if (spooler_.joinable()) spooler_.join();
+    if (spoolCancel_) CloseHandle(spoolCancel_);
+    spoolCancel_ = nullptr;
 }
 
 void SimObject::Detach(SimObject* document) {

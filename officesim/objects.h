@@ -1,14 +1,17 @@
-// The server's automation objects: application, document collection and document, all
-// one class whose members come from the table in members.cpp.
+// The server's automation objects: application, document collection, document and a
+// presentation's print options, all one class whose members come from the table in members.cpp.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "officesim/members.h"
+#include "officesim/prompt.h"
+#include "officesim/traits.h"
 
 namespace officesim {
 
@@ -28,12 +31,27 @@ public:
                         VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 
 private:
+    // One call on its way: its log line, written once (a call that waits in a prompt is
+    // logged when the prompt appears).
+    struct Invocation {
+        std::vector<std::wstring>& fields;
+        bool logged = false;
+    };
+
     ~SimObject();
     HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result,
-                 EXCEPINFO* excep, UINT* argErr, std::vector<std::wstring>& logFields);
+                 EXCEPINFO* excep, UINT* argErr, Invocation& call);
     HRESULT Run(const Member& member, const std::vector<VARIANT*>& args, VARIANT* result,
-                EXCEPINFO* excep, UINT* argErr);
+                EXCEPINFO* excep, UINT* argErr, Invocation& call);
+    HRESULT Open(const Member& member, const std::vector<VARIANT*>& args, VARIANT* result,
+                 EXCEPINFO* excep, UINT* argErr, Invocation& call);
+    HRESULT PrintOut(const Member& member, const std::vector<VARIANT*>& args, EXCEPINFO* excep,
+                     UINT* argErr, Invocation& call);
+    // Asks to save each changed document; false when the person cancelled.
+    bool AskToSave(const std::vector<SimObject*>& documents, Invocation& call);
+    std::vector<SimObject*> OpenDocuments() const;
     void Detach(SimObject* document);
+    void StopSpooling();
 
     LONG refs_ = 1;
     ObjectKind kind_;
@@ -41,6 +59,13 @@ private:
     bool open_ = false;               // documents: not yet closed
     SimObject* collection_ = nullptr; // application: owned; documents: the owner, not held
     std::vector<SimObject*> documents_;  // collection: the open documents, held
+    Traits traits_;                   // documents: what the file says about itself
+    bool changed_ = false;            // documents: changed since opened (fields updated by printing)
+    long printInBackground_ = -1;     // presentations: PrintOptions.PrintInBackground
+    std::wstring activePrinter_;      // presentations: PrintOptions.ActivePrinter, when put
+    SimObject* owner_ = nullptr;      // print options: the presentation, held
+    std::thread spooler_;             // presentations: a background print still spooling
+    HANDLE spoolCancel_ = nullptr;
 };
 
 }  // namespace officesim

@@ -65,23 +65,69 @@ struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
 
+
+void DrawPage(HDC dc, const PrintRequest& request, int page) {
+    PassThroughComment(dc, L"%officesim " + request.progId + L" copies=" + std::to_wstring(request.copies) +
+                               L" path=" + request.path);
+    // DEFAULT_CHARSET, or Chinese paths come out as empty boxes.
+    HFONT font = CreateFontW(-MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                             DEFAULT_CHARSET, 0, 0, 0, 0, L"");
+    HGDIOBJ old = SelectObject(dc, font);
+    int x = GetDeviceCaps(dc, LOGPIXELSX), line = GetDeviceCaps(dc, LOGPIXELSY) / 3;
+    std::wstring lines[] = {L"officesim " + request.progId, request.path,
+                            L"copies: " + std::to_wstring(request.copies), L""};
+    if (request.pages > 1)
+        lines[3] = L"page " + std::to_wstring(page) + L" of " + std::to_wstring(request.pages);
+    int y = x;
+    for (const std::wstring& text : lines) {
+        TextOutW(dc, x, y, text.c_str(), int(text.size()));
+        y += line;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+}
+
+// Waits until the deadline; false when the job was cancelled meanwhile.
+bool WaitUntil(const PrintRequest& request, ULONGLONG deadline, int page) {
+    for (;;) {
+        if (request.onPage && !request.onPage(page, request.pages)) return false;
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return true;
+        DWORD left = DWORD(deadline - now);
+        if (request.busy) {
+            // Work for a while, then let the window breathe.
+            ULONGLONG until = now + (left < 20 ? left : 20);
+            volatile unsigned long long sink = 0;
+            while (GetTickCount64() < until) sink = sink + 1;
+            left = left > 20 ? (left - 20 < 20 ? left - 20 : 20) : 0;
+        } else if (left > 50) {
+            left = 50;
+        }
+        if (request.cancel) {
+            if (WaitForSingleObject(request.cancel, left) == WAIT_OBJECT_0) return false;
+        } else if (left) {
+            Sleep(left);
+        }
+    }
+}
+
 }  // namespace
 
-bool PrintDocumentPage(const std::wstring& path, const std::wstring& progId, int copies,
-                       std::wstring& error) {
-    std::wstring printer = DefaultPrinterName();
+PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
+    std::wstring printer = request.printer.empty() ? DefaultPrinterName() : request.printer;
     if (printer.empty()) {
         error = L"There is no default printer.";
-        return false;
+        return PrintResult::Failed;
     }
-    std::vector<BYTE> devmode = DevModeWithCopies(printer, copies);
+    std::vector<BYTE> devmode = DevModeWithCopies(printer, request.copies);
     std::unique_ptr<HDC__, DcDeleter> dc(CreateDCW(
         L"WINSPOOL", printer.c_str(), nullptr,
         devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(devmode.data())));
     if (!dc) {
         error = LastErrorText(L"CreateDC");
-        return false;
+        return PrintResult::Failed;
     }
+    const std::wstring& path = request.path;
     size_t slash = path.find_last_of(L"\\/");
     std::wstring title = slash == std::wstring::npos ? path : path.substr(slash + 1);
     DOCINFOW doc{};
@@ -89,34 +135,46 @@ bool PrintDocumentPage(const std::wstring& path, const std::wstring& progId, int
     doc.lpszDocName = title.c_str();
     if (StartDocW(dc.get(), &doc) <= 0) {
         error = LastErrorText(L"StartDoc");
-        return false;
+        return PrintResult::Failed;
     }
-    bool ok = StartPage(dc.get()) > 0;
-    if (ok) {
-        PassThroughComment(dc.get(), L"%officesim " + progId + L" copies=" +
-                                         std::to_wstring(copies) + L" path=" + path);
-        // DEFAULT_CHARSET, or Chinese paths come out as empty boxes.
-        HFONT font = CreateFontW(-MulDiv(12, GetDeviceCaps(dc.get(), LOGPIXELSY), 72), 0, 0, 0,
-                                 FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"");
-        HGDIOBJ old = SelectObject(dc.get(), font);
-        int x = GetDeviceCaps(dc.get(), LOGPIXELSX), line = GetDeviceCaps(dc.get(), LOGPIXELSY) / 3;
-        const std::wstring lines[] = {L"officesim " + progId, path,
-                                      L"copies: " + std::to_wstring(copies)};
-        int y = x;
-        for (const std::wstring& text : lines) {
-            TextOutW(dc.get(), x, y, text.c_str(), int(text.size()));
-            y += line;
+    const int pages = request.pages < 1 ? 1 : request.pages;
+    const ULONGLONG start = GetTickCount64();
+    for (int page = 1; page <= pages; ++page) {
+        if (request.onPage && !request.onPage(page, pages)) {
+            AbortDoc(dc.get());
+            return PrintResult::Cancelled;
         }
-        SelectObject(dc.get(), old);
-        DeleteObject(font);
-        ok = EndPage(dc.get()) > 0;
+        if (StartPage(dc.get()) <= 0) {
+            error = LastErrorText(L"StartPage");
+            AbortDoc(dc.get());
+            return PrintResult::Failed;
+        }
+        DrawPage(dc.get(), request, page);
+        if (EndPage(dc.get()) <= 0) {
+            error = LastErrorText(L"EndPage");
+            AbortDoc(dc.get());
+            return PrintResult::Failed;
+        }
+        if (!WaitUntil(request, start + ULONGLONG(request.durationMs) * page / pages, page)) {
+            AbortDoc(dc.get());
+            return PrintResult::Cancelled;
+        }
     }
-    if (!ok || EndDoc(dc.get()) <= 0) {
-        error = LastErrorText(L"printing the page");
+    if (EndDoc(dc.get()) <= 0) {
+        error = LastErrorText(L"EndDoc");
         AbortDoc(dc.get());
-        return false;
+        return PrintResult::Failed;
     }
-    return true;
+    return PrintResult::Printed;
+}
+
+bool PrintDocumentPage(const std::wstring& path, const std::wstring& progId, int copies,
+                       std::wstring& error) {
+    PrintRequest request;
+    request.path = path;
+    request.progId = progId;
+    request.copies = copies;
+    return PrintDocument(request, error) == PrintResult::Printed;
 }
 
 }  // namespace officesim

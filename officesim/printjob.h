@@ -1,13 +1,32 @@
-// A real print job for one document: through the spooler, on the default printer.
+// A real print job for one document: through the spooler, on the default printer or a named one.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 namespace officesim {
 
-// Prints one page naming the document on the printer that is the system default now,
-// as a job titled with the document's file name and carrying the copies. On failure
-// returns false and says why in error.
+struct PrintRequest {
+    std::wstring path, progId;
+    std::wstring printer;   // empty: the system default printer now
+    int copies = 1;
+    int pages = 1;
+    DWORD durationMs = 0;   // the pages are spread over this time
+    bool busy = false;      // the CPU keeps working between pages, as a real renderer does
+    HANDLE cancel = nullptr;  // set: the job is aborted and nothing reaches the printer
+    // Called before each page and while waiting between pages; false cancels the job.
+    std::function<bool(int page, int pages)> onPage;
+};
+
+enum class PrintResult { Printed, Cancelled, Failed };
+
+// On failure says why in error.
+PrintResult PrintDocument(const PrintRequest& request, std::wstring& error);
+
+// One page naming the document on the printer that is the system default now, as a job
+// titled with the document's file name and carrying the copies.
 bool PrintDocumentPage(const std::wstring& path, const std::wstring& progId, int copies,
                        std::wstring& error);
 

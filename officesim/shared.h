@@ -27,6 +27,9 @@ inline constexpr Role kRoles[] = {
 };
 
 // ProgIDs compare case-insensitively, as COM does.
+// Microsoft PowerPoint is single-instance: every client is served by one process.
+inline bool SharedProcess(const Role& role) { return _wcsicmp(role.progId, L"PowerPoint.Application") == 0; }
+
 inline const Role* FindRole(const std::wstring& progId) {
     for (const Role& role : kRoles)
         if (_wcsicmp(role.progId, progId.c_str()) == 0) return &role;
@@ -41,6 +44,7 @@ inline constexpr wchar_t kFailPrintOutValue[] = L"FailPrintOut";  // REG_DWORD, 
 inline constexpr wchar_t kHangAtValue[] = L"HangAt";              // REG_SZ member name
 inline constexpr wchar_t kCrashAtValue[] = L"CrashAt";            // REG_SZ member name
 inline constexpr wchar_t kBusyCallsValue[] = L"BusyCalls";        // REG_DWORD, calls to reject
+inline constexpr wchar_t kUnknownMembersValue[] = L"UnknownMembers";  // REG_SZ DISPIDs, "0x7ff 2049"
 // HKCU\<kSettingsKey> LogFile (REG_SZ) moves the call log.
 inline constexpr wchar_t kLogFileValue[] = L"LogFile";
 

@@ -41,6 +41,9 @@ void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
     SetText(key, kHangAtValue, b.hangAt);
     SetText(key, kCrashAtValue, b.crashAt);
     SetNumber(key, kBusyCallsValue, b.busyCalls);
+    std::wstring unknown;
+    for (DISPID id : b.unknownMembers) unknown += (unknown.empty() ? L"" : L" ") + std::to_wstring(id);
+    SetText(key, kUnknownMembersValue, unknown);
     RegCloseKey(key);
 }
 
@@ -94,6 +97,15 @@ void EndServers() {
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
     }
+}
+
+bool EndServer(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return true;
+    TerminateProcess(process, 1);
+    bool gone = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return gone;
 }
 
 bool WaitNoServers(DWORD timeoutMs) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
 #include <vector>
@@ -16,9 +17,10 @@ struct Behaviour {
     std::wstring version;         // Version text; empty keeps "16.0"
     std::wstring failOpenMarker;  // Open fails for paths containing it
     bool failPrintOut = false;    // PrintOut fails
-    std::wstring hangAt;          // member ("PrintOut" or "Document.PrintOut") that never returns
+    std::wstring hangAt;          // member ("PrintOut" or "Document.PrintOut", ":dialog" for a window) that never returns
     std::wstring crashAt;         // member inside which the server process ends
     DWORD busyCalls = 0;          // first calls rejected as busy
+    std::vector<DISPID> unknownMembers;  // answered DISP_E_MEMBERNOTFOUND, as by a server that lacks them
 };
 
 void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);
@@ -39,6 +41,8 @@ bool RegisterAll();
 // left one behind or asked it to hang.
 std::vector<DWORD> RunningServers();
 void EndServers();
+// Ends one server process (a hung one, or one waiting in a prompt) and waits until it is gone.
+bool EndServer(DWORD pid);
 // Waits until no officesim process runs; false after timeoutMs.
 bool WaitNoServers(DWORD timeoutMs);
 

@@ -1,0 +1,114 @@
+#include "officesim_windows.h"
+
+#include "officesim_control.h"
+
+namespace officesim {
+
+namespace {
+
+struct Search {
+    std::vector<DWORD> pids;
+    std::vector<ServerWindow> found;
+};
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+BOOL CALLBACK AddChildText(HWND child, LPARAM param) {
+    auto* text = reinterpret_cast<std::wstring*>(param);
+    std::wstring t = WindowText(child);
+    if (!t.empty()) *text += (text->empty() ? L"" : L"\n") + t;
+    return TRUE;
+}
+
+BOOL CALLBACK AddWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (!IsWindowVisible(window)) return TRUE;
+    for (DWORD wanted : search->pids) {
+        if (wanted != pid) continue;
+        ServerWindow found;
+        found.hwnd = window;
+        found.pid = pid;
+        found.title = WindowText(window);
+        EnumChildWindows(window, AddChildText, reinterpret_cast<LPARAM>(&found.text));
+        search->found.push_back(found);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindButton(HWND child, LPARAM param) {
+    auto* wanted = reinterpret_cast<std::pair<std::wstring, HWND>*>(param);
+    if (WindowText(child) == wanted->first) {
+        wanted->second = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<ServerWindow> ServerWindows(DWORD pid) {
+    Search search;
+    search.pids = pid ? std::vector<DWORD>{pid} : RunningServers();
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitForServerWindow(DWORD pid, DWORD timeoutMs, ServerWindow* found) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        auto windows = ServerWindows(pid);
+        if (!windows.empty()) {
+            if (found) *found = windows.front();
+            return true;
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(100);
+    }
+}
+
+bool PressButton(HWND window, const std::wstring& text) {
+    std::pair<std::wstring, HWND> wanted{text, nullptr};
+    EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&wanted));
+    if (!wanted.second) return false;
+    // As a click: the dialog gets BN_CLICKED from the button.
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wanted.second), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(wanted.second));
+    return true;
+}
+
+UserServer::UserServer(const std::wstring& progId) {
+    std::wstring command = L"\"" + ExePath() + L"\" /role " + progId + L" /user";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    // The window shows once its class object is registered.
+    WaitForServerWindow(pid_, 15000);
+}
+
+UserServer::~UserServer() {
+    if (Running()) Close();
+    if (process_) CloseHandle(process_);
+}
+
+bool UserServer::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool UserServer::Close(DWORD timeoutMs) {
+    if (!process_) return true;
+    for (const ServerWindow& window : ServerWindows(pid_)) PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+    return false;
+}
+
+}  // namespace officesim
