@@ -71,10 +71,6 @@ constexpr std::int32_t kAlertsNone = 1;  // PpAlertLevel ppAlertsNone
 // MsoAutomationSecurity msoAutomationSecurityForceDisable: no macro of an opened file runs.
 constexpr std::int32_t kForceDisableMacros = 3;
 
-// Given as the password of every document: one that has a password then fails to open instead
-// of asking a person for it, and one without a password opens as usual.
-constexpr const wchar_t* kNoPassword = L"\u2400tavrolin\u2400no password\u2400";
-
 // How long a finished document's server may take to end on its own before it is ended.
 constexpr DWORD kServerExitWaitMs = 5000;
 // A class whose server was ended from outside can refuse the next activation for a moment.
@@ -98,12 +94,13 @@ void Attempt(F&& call) {
     }
 }
 
-// The version gate of the Microsoft servers; a Version that cannot be read does not pass.
-bool VersionAccepted(const DispatchRef& app, DISPID versionMember) {
+// The version gate of the Microsoft servers: Printed when the version passes, VersionTooOld when
+// it does not, Failed when it cannot be read (a server that does not answer passes no gate).
+PrintOutcome VersionGate(const DispatchRef& app, DISPID versionMember) {
     try {
-        return PassesVersionGate(GetText(app, versionMember));
+        return PassesVersionGate(GetText(app, versionMember)) ? PrintOutcome::Printed : PrintOutcome::VersionTooOld;
     } catch (const AutomationError&) {
-        return false;
+        return PrintOutcome::Failed;
     }
 }
 
@@ -209,11 +206,9 @@ public:
         }
         run.watchdog.Watch(&m_server, options.printer);
         m_watched = true;
-        if (options.suite == kSuiteMsOffice && versionMember && !VersionAccepted(m_app, versionMember)) {
-            m_outcome = GaveUp() ? PrintOutcome::ServerNotAnswering : PrintOutcome::VersionTooOld;
-            return;
-        }
-        m_outcome = PrintOutcome::Printed;
+        m_outcome = options.suite == kSuiteMsOffice && versionMember ? VersionGate(m_app, versionMember)
+                                                                      : PrintOutcome::Printed;
+        if (m_outcome != PrintOutcome::Printed && GaveUp()) m_outcome = PrintOutcome::ServerNotAnswering;
     }
 
     ~ServerForDocument() {
@@ -270,7 +265,7 @@ PrintOutcome PrintWordDocument(ConvertClass::Run& run, const std::wstring& path,
 
     StandardValues v;
     Variant file = Variant::String(path);
-    Variant noPassword = Variant::String(kNoPassword);
+    Variant noPassword = Variant::String(kUnusedPassword);
     Variant copiesValue = Variant::I4(options.copies);
     Variant allPages = Variant::I4(0);
     Variant dontSave = Variant::I4(word::kDoNotSaveChanges);
@@ -319,7 +314,7 @@ PrintOutcome PrintExcelWorkbook(ConvertClass::Run& run, const std::wstring& path
 
     StandardValues v;
     Variant file = Variant::String(path);
-    Variant noPassword = Variant::String(kNoPassword);
+    Variant noPassword = Variant::String(kUnusedPassword);
     Variant dontUpdateLinks = Variant::I2(excel::kDoNotUpdateLinks);
     Variant copiesValue = Variant::I4(options.copies);
     auto m = [&] { return ByValue(v.missing); };

@@ -55,6 +55,10 @@ bool PassesVersionGate(const std::wstring& version);
 using StartFailureNotice = std::function<void(const wchar_t* text)>;
 void ShowStartFailureBox(const wchar_t* text);
 
+// Given as the password (and write password) of every Word document and workbook: one that has
+// a password then fails to open instead of asking a person for it; one without opens as usual.
+inline constexpr const wchar_t* kUnusedPassword = L"\u2400tavrolin\u2400no password\u2400";
+
 class Watchdog;
 class StartedServer;
 

@@ -159,16 +159,23 @@ std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> 
     return out;
 }
 
+// Beyond the calls that print: settings that keep a real office application from waiting for a
+// person (macros off, no alerts, no link question, no save question, passwords that fail
+// instead of asking) and, for presentations, the printer and foreground printing.
 std::vector<Expected> WordSequence(int suite) {
     std::vector<Expected> calls;
     if (suite == kSuiteMsOffice) calls.push_back({L"Application", 24, L"get", {}});
+    calls.push_back({L"Application", 449, L"put", {L"I4=3"}});
+    calls.push_back({L"Application", 94, L"put", {L"I4=0"}});
     calls.push_back({L"Application", 6, L"get", {}});
     calls.push_back({L"Documents", 19, L"method",
-                     Join({{L"&BSTR={path}", L"&I2=0", L"&I2=1", L"&I2=0"}, Repeat(RM, 12)})});
+                     Join({{L"&BSTR={path}", L"&I2=0", L"&I2=1", L"&I2=0", L"&BSTR={password}", RM, RM,
+                            L"&BSTR={password}"},
+                           Repeat(RM, 8)})});
     calls.push_back({L"Document", 446, L"method",
                      Join({{L"&I2=0"}, Repeat(RM, 6), {L"&I4={copies}", RM, L"&I4=0", L"&I2=0"}, Repeat(RM, 7)})});
-    calls.push_back({L"Document", 1105, L"method", Repeat(RM, 3)});
-    calls.push_back({L"Application", 1105, L"method", Repeat(RM, 3)});
+    calls.push_back({L"Document", 1105, L"method", {L"&I4=0", RM, RM}});
+    calls.push_back({L"Application", 1105, L"method", {L"&I4=0", RM, RM}});
     return calls;
 }
 
@@ -177,12 +184,15 @@ std::vector<Expected> ExcelSequence(int suite) {
     if (suite == kSuiteMsOffice) calls.push_back({L"Application", 392, L"get", {}});
     calls.push_back({L"Application", 558, L"put", {L"BOOL=0"}});
     calls.push_back({L"Application", 1210, L"put", {L"BOOL=0"}});
-    calls.push_back({L"Application", 572, L"get", {}});
-    calls.push_back({L"Workbooks", 1923, L"method", Join({{L"BSTR={path}", M, L"I2=1"}, Repeat(M, 12)})});
-    calls.push_back({L"Workbook", 2361, L"method", Join({{M, M, L"I4={copies}", L"I2=0"}, Repeat(M, 5)})});
-    calls.push_back({L"Application", 316, L"put", {L"I4=0"}});
-    calls.push_back({L"Application", 315, L"put", {L"BOOL=0"}});
     calls.push_back({L"Application", 343, L"put", {L"BOOL=0"}});
+    calls.push_back({L"Application", 1941, L"put", {L"I4=3"}});
+    calls.push_back({L"Application", 572, L"get", {}});
+    calls.push_back({L"Workbooks", 1923, L"method",
+                     Join({{L"BSTR={path}", L"I2=0", L"I2=1", M, L"BSTR={password}", L"BSTR={password}"},
+                           Repeat(M, 9)})});
+    calls.push_back({L"Workbook", 2361, L"method", Join({{M, M, L"I4={copies}", L"I2=0"}, Repeat(M, 5)})});
+    calls.push_back({L"Application", 316, L"put", {L"I4=-4135"}});
+    calls.push_back({L"Application", 315, L"put", {L"BOOL=0"}});
     calls.push_back({L"Workbooks", 277, L"method", {}});
     calls.push_back({L"Application", 302, L"method", {}});
     return calls;
@@ -191,8 +201,13 @@ std::vector<Expected> ExcelSequence(int suite) {
 std::vector<Expected> PowerPointSequence(int suite) {
     const std::wstring flag = suite == kSuiteWps ? L"I4=-1" : L"I4=0";
     std::vector<Expected> calls;
+    calls.push_back({L"Application", 2047, L"put", {L"I4=3"}});
+    calls.push_back({L"Application", 2049, L"put", {L"I4=1"}});
     calls.push_back({L"Application", 2001, L"get", {}});
     calls.push_back({L"Presentations", 2005, L"method", {L"BSTR={path}", flag, flag, flag}});
+    calls.push_back({L"Presentation", 2033, L"get", {}});
+    calls.push_back({L"PrintOptions", 2010, L"put", {L"I4=0"}});
+    calls.push_back({L"PrintOptions", 2015, L"put", {L"BSTR={printer}"}});
     calls.push_back({L"Presentation", 2034, L"method", {L"I4=-1", L"I4=-1", L"BSTR=", L"I4={copies}", L"I4=-1"}});
     calls.push_back({L"Presentation", 2039, L"method", {}});
     if (suite == kSuiteWps) calls.push_back({L"Application", 2021, L"method", {}});
@@ -220,6 +235,8 @@ DISPID PrintOutOf(DocumentKind kind) {
 std::wstring Substitute(const std::wstring& text, const std::wstring& path, int copies) {
     if (text.ends_with(L"{path}")) return text.substr(0, text.size() - 6) + path;
     if (text.ends_with(L"{copies}")) return text.substr(0, text.size() - 8) + std::to_wstring(copies);
+    if (text.ends_with(L"{password}")) return text.substr(0, text.size() - 10) + kUnusedPassword;
+    if (text.ends_with(L"{printer}")) return text.substr(0, text.size() - 9) + kChosen;
     return text;
 }
 
@@ -255,9 +272,8 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(ProgId(c.kind, c.suite));
         const std::vector<Expected> expected = SequenceFor(c.kind, c.suite);
         ASSERT_EQ(log.size(), expected.size()) << "calls made:\n" << Describe(log);
-        // Word and Excel print on the chosen printer, swapped in before the server starts and
-        // swapped back right after PrintOut; presentations print on the user's own default.
-        const bool swaps = c.kind != DocumentKind::PowerPoint;
+        // The chosen printer is swapped in before the server starts and swapped back right
+        // after PrintOut, for presentations too.
         bool printedYet = false;
         for (size_t i = 0; i < expected.size(); ++i) {
             const Expected& e = expected[i];
@@ -270,12 +286,12 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
             std::vector<std::wstring> args;
             for (const std::wstring& a : e.args) args.push_back(Substitute(a, path, c.copies));
             EXPECT_EQ(call.args, args);
-            EXPECT_EQ(call.printer, swaps && !printedYet ? kChosen : kUserDefault);
+            EXPECT_EQ(call.printer, !printedYet ? kChosen : kUserDefault);
             if (call.dispid == PrintOutOf(c.kind)) printedYet = true;
             EXPECT_EQ(call.pid, log[0].pid) << "one server per document";
         }
 
-        const std::wstring queue = swaps ? kChosen : kUserDefault;
+        const std::wstring queue = kChosen;
         std::vector<spool::Job> jobs = spool::WaitForJobs(FileName(path), 1, 30000);
         ASSERT_EQ(jobs.size(), 1u) << "jobs titled " << Narrow(FileName(path));
         EXPECT_EQ(jobs[0].queue, queue);
@@ -315,6 +331,7 @@ TEST_F(Printers, OnlyMicrosoftServersOfVersion12OrLaterAreAskedToPrint) {
         Outcome outcome = Print(c.kind, path, options);
 
         EXPECT_EQ(outcome.printed, c.prints);
+        EXPECT_EQ(outcome.outcome, c.prints ? PrintOutcome::Printed : PrintOutcome::VersionTooOld);
         EXPECT_TRUE(outcome.boxes.empty());
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
@@ -403,6 +420,7 @@ struct FailureCase {
     officesim::Behaviour behaviour;
     std::vector<std::wstring> calls;
     bool printed;
+    PrintOutcome outcome;
 };
 
 TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored) {
@@ -422,40 +440,44 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
     const FailureCase cases[] = {
         // Word still closes (nothing to close: skipped) and quits.
         {"Word: Open fails", DocumentKind::Word, kSuiteMsOffice, failOpen,
-         {L"Application 24 get", L"Application 6 get", L"Documents 19 method !", L"Application 1105 method"}, false},
-        {"Word: PrintOut fails", DocumentKind::Word, kSuiteWps, failPrintOut,
-         {L"Application 6 get", L"Documents 19 method", L"Document 446 method !", L"Document 1105 method",
+         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method !",
           L"Application 1105 method"},
-         false},
+         false, PrintOutcome::Failed},
+        {"Word: PrintOut fails", DocumentKind::Word, kSuiteWps, failPrintOut,
+         {L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
+          L"Document 446 method !", L"Document 1105 method", L"Application 1105 method"},
+         false, PrintOutcome::Failed},
         // Excel and PowerPoint are only let go.
         {"Excel: Open fails", DocumentKind::Excel, kSuiteMsOffice, failOpen,
-         {L"Application 392 get", L"Application 558 put", L"Application 1210 put", L"Application 572 get",
-          L"Workbooks 1923 method !"},
-         false},
+         {L"Application 392 get", L"Application 558 put", L"Application 1210 put", L"Application 343 put",
+          L"Application 1941 put", L"Application 572 get", L"Workbooks 1923 method !"},
+         false, PrintOutcome::Failed},
         {"PowerPoint: Open fails", DocumentKind::PowerPoint, kSuiteWps, failOpen,
-         {L"Application 2001 get", L"Presentations 2005 method !"}, false},
+         {L"Application 2047 put", L"Application 2049 put", L"Application 2001 get", L"Presentations 2005 method !"},
+         false, PrintOutcome::Failed},
         // A server that dies in the middle of printing does not take the program with it.
         {"Excel: server crashes in PrintOut", DocumentKind::Excel, kSuiteWps, crashInPrintOut,
-         {L"Application 558 put", L"Application 1210 put", L"Application 572 get", L"Workbooks 1923 method",
-          L"Workbook 2361 method !"},
-         false},
+         {L"Application 558 put", L"Application 1210 put", L"Application 343 put", L"Application 1941 put",
+          L"Application 572 get", L"Workbooks 1923 method", L"Workbook 2361 method !"},
+         false, PrintOutcome::Failed},
         // A Version that cannot be read does not pass the gate.
         {"Excel: server crashes in Version", DocumentKind::Excel, kSuiteMsOffice, crashInVersion,
-         {L"Application 392 get !"}, false},
+         {L"Application 392 get !"}, false, PrintOutcome::Failed},
         // ... and one that dies in Quit has already printed.
         {"Word: server crashes in Quit", DocumentKind::Word, kSuiteMsOffice, crashInQuit,
-         {L"Application 24 get", L"Application 6 get", L"Documents 19 method", L"Document 446 method",
-          L"Document 1105 method", L"Application 1105 method !"},
-         true},
+         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
+          L"Document 446 method", L"Document 1105 method", L"Application 1105 method !"},
+         true, PrintOutcome::Printed},
         // A server still starting turns the first calls away; they are made again, once each.
         {"PowerPoint: busy at first", DocumentKind::PowerPoint, kSuiteMsOffice, busy,
-         {L"Application 2001 get", L"Presentations 2005 method", L"Presentation 2034 method",
+         {L"Application 2047 put", L"Application 2049 put", L"Application 2001 get", L"Presentations 2005 method",
+          L"Presentation 2033 get", L"PrintOptions 2010 put", L"PrintOptions 2015 put", L"Presentation 2034 method",
           L"Presentation 2039 method"},
-         true},
+         true, PrintOutcome::Printed},
         {"Word: busy at first", DocumentKind::Word, kSuiteMsOffice, busy,
-         {L"Application 24 get", L"Application 6 get", L"Documents 19 method", L"Document 446 method",
-          L"Document 1105 method", L"Application 1105 method"},
-         true},
+         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
+          L"Document 446 method", L"Document 1105 method", L"Application 1105 method"},
+         true, PrintOutcome::Printed},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -469,6 +491,7 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
         Outcome outcome = Print(c.kind, path, options);
 
         EXPECT_EQ(outcome.printed, c.printed);
+        EXPECT_EQ(outcome.outcome, c.outcome);
         EXPECT_TRUE(outcome.boxes.empty());
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
@@ -538,10 +561,10 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
     // The second started on the chosen printer and, after printing, put back what it had
     // saved: the user's default, which the failed first document had restored.
     const auto& calls = byServer[order[1]];
-    ASSERT_EQ(calls.size(), 6u) << Describe(calls);
+    ASSERT_EQ(calls.size(), 8u) << Describe(calls);
     EXPECT_EQ(calls[0].printer, kChosen);
-    EXPECT_EQ(calls[3].printer, kChosen);  // PrintOut
-    EXPECT_EQ(calls[4].printer, kUserDefault);
+    EXPECT_EQ(calls[5].printer, kChosen);  // PrintOut
+    EXPECT_EQ(calls[6].printer, kUserDefault);
     EXPECT_EQ(spool::WaitForJobs(FileName(second), 1, 30000).size(), 1u);
     EXPECT_TRUE(spool::FindJobs(FileName(first)).empty());
 }

@@ -221,6 +221,13 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
         for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id)) << "enabled after the run: " << id;
         for (int i = 0; i < w.RowCount(); ++i)
             EXPECT_EQ(w.Cell(i, 1), expectedStatus.at(w.Cell(i, 0))) << testing::PrintToString(w.Cell(i, 0));
+        // A failed row says why; a printed one has nothing to say.
+        const std::map<std::wstring, std::wstring> expectedReason = {
+            {docx, L""}, {xlsx, L""}, {pptx, L""}, {upper, OutcomeReason(PrintOutcome::NotADocument)},
+            {broken, OutcomeReason(PrintOutcome::Failed)}, {gone, OutcomeReason(PrintOutcome::FileUnreadable)},
+        };
+        for (int i = 0; i < w.RowCount(); ++i)
+            EXPECT_EQ(w.dlg().Documents().ReasonAt(i), expectedReason.at(w.Cell(i, 0))) << i;
 
         // Exactly the three printed documents reached the spooler, on the printers of Start.
         std::vector<spool::Job> jobs = spool::WaitForJobs(token, jobsBefore + 3, 30000);
@@ -228,7 +235,8 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
         jobs = spool::FindJobs(token);
         ASSERT_EQ(jobs.size(), jobsBefore + 3);
         std::sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
-        const std::wstring expectQueue[] = {chosen, chosen, userDefault};
+        // Presentations too print on the chosen printer.
+        const std::wstring expectQueue[] = {chosen, chosen, chosen};
         const std::wstring expectTitle[] = {fs::path(docx).filename().wstring(), fs::path(xlsx).filename().wstring(),
                                             fs::path(pptx).filename().wstring()};
         for (size_t k = 0; k < 3; ++k) {
