@@ -96,7 +96,8 @@ DWORD RegNumber(HKEY root, const wchar_t* name) {
 
 // Runs a command line as the shell would, and waits for that process.
 DWORD RunCommand(std::wstring command) {
-    STARTUPINFOW si{sizeof(si)};
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return ::GetLastError();
@@ -111,7 +112,8 @@ DWORD RunCommand(std::wstring command) {
 // the original) and the command returns at once: wait for that copy too.
 bool UninstallerCopyRunning() {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{sizeof(entry)};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
     bool running = false;
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !running; more = ::Process32NextW(snapshot, &entry))
         running = _wcsnicmp(entry.szExeFile, L"Un_", 3) == 0 || _wcsicmp(entry.szExeFile, L"Au_.exe") == 0;
