@@ -3,8 +3,10 @@
 
 #include <string>
 
+#include "app/version.h"
+
 namespace texts {
-inline constexpr const wchar_t* kMainTitle = L"Tavrolin V8.3    <支持批量打印doc,docx,xls,xlsx,ppt,pptx文档>";
+inline constexpr const wchar_t* kMainTitle = L"Tavrolin V" TAVROLIN_VERSION_SHORT L"    <支持批量打印doc,docx,xls,xlsx,ppt,pptx文档>";
 inline constexpr const wchar_t* kSingleInstanceMutex = L"Tavrolin";
 inline constexpr const wchar_t* kColumnPath = L"文件路径";
 inline constexpr const wchar_t* kColumnStatus = L"状态";
@@ -17,7 +19,7 @@ inline constexpr const wchar_t* kVendorName = L"青木办公软件";
 inline constexpr const wchar_t* kVendorLine = L"推荐从官方网站下载正版，安全无捆绑 →";
 inline constexpr const wchar_t* kAboutText =
     L"Tavrolin\r\n"
-    L"版本：V8.3\r\n"
+    L"版本：V" TAVROLIN_VERSION_SHORT L"\r\n"
     L"联系邮箱：support@example.com\r\n"
     L"官方网站：www.example.com\r\n"
     L"版权所有 © 2026 青木办公软件\r\n"

@@ -1,17 +1,27 @@
-# Delay-loading for the program's executable (MinGW-w64): a DLL named here is loaded at the
+# Delay-loading for the program's executable: a DLL named here is loaded at the
 # first call into it instead of before the program's first line runs. Start-up then waits only
 # for what the window needs; the spooler (which reaches CUPS under Wine) is loaded by the thread
 # that reads the printers, and the shell and COM when a command first needs them.
 #
 # tavrolin_delay_load(<target> <import library>=<dll> ...)
 #
-# Each delay-import library is made with dlltool from the list of functions in the toolchain's
-# own import library, so every function stays reachable. Only functions may be delay-loaded;
+# MSVC's linker does this itself (/DELAYLOAD). For MinGW-w64, each delay-import library is made
+# with dlltool from the list of functions in the toolchain's own import library, so every
+# function stays reachable. Only functions may be delay-loaded;
 # none of these DLLs export data that the program uses.
 find_program(TAVROLIN_DLLTOOL NAMES ${TOOLCHAIN_PREFIX}-dlltool dlltool)
 find_program(TAVROLIN_NM NAMES ${TOOLCHAIN_PREFIX}-nm nm)
 
 function(tavrolin_delay_load target)
+  if(MSVC)
+    # The linker does it itself, with the helper from delayimp.lib.
+    foreach(entry ${ARGN})
+      string(REGEX REPLACE "^[^=]*=" "" dll ${entry})
+      target_link_options(${target} PRIVATE /DELAYLOAD:${dll})
+    endforeach()
+    target_link_libraries(${target} PRIVATE delayimp)
+    return()
+  endif()
   if(NOT MINGW OR NOT TAVROLIN_DLLTOOL OR NOT TAVROLIN_NM)
     return()  # the DLLs are loaded at start, as they are without this
   endif()

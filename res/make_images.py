@@ -1,131 +1,170 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (tavrolin.ico) and the vendor logo (logo.bmp): 64 x 64, 24 bits.
+"""Draws the program's icon (tavrolin.ico) and the vendor logo (logo.bmp).
 
-Both are simple geometric pictures of our own; run this script again after changing them.
+Both are simple geometric pictures of our own on a 64 x 64 grid; run this script again
+after changing them. The logo is that grid as it is, 24 bits. The icon holds the picture at
+16, 24, 32, 48, 64 and 256 px in 32 bits with alpha, each pixel the average of several
+samples so that edges blend into what lies behind; the 256 px image is PNG-compressed, as
+Windows allows for that size. Standard library only.
 """
 import struct
+import zlib
 
-SIZE = 64
+GRID = 64
+ICON_SIZES = (16, 24, 32, 48, 64, 256)
 
-
-def canvas(color):
-    return [[color for _ in range(SIZE)] for _ in range(SIZE)]
-
-
-def rect(img, x0, y0, x1, y1, color):
-    for y in range(max(0, y0), min(SIZE, y1)):
-        for x in range(max(0, x0), min(SIZE, x1)):
-            img[y][x] = color
+# A shape is a function of a point (p, q) of the grid, pixel centres at whole numbers, that
+# gives the colour there or None where the shape is not. Pixel x of the grid is the square
+# x - 0.5 <= p < x + 0.5, so sampling the centres gives back the plain pixel picture.
 
 
-def disc(img, cx, cy, r, color):
-    for y in range(SIZE):
-        for x in range(SIZE):
-            if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
-                img[y][x] = color
+def rect(x0, y0, x1, y1, color):
+    def shape(p, q):
+        return color if x0 - 0.5 <= p < x1 - 0.5 and y0 - 0.5 <= q < y1 - 0.5 else None
+    return shape
 
 
-def rounded(img, x0, y0, x1, y1, r, color):
-    for y in range(max(0, y0), min(SIZE, y1)):
-        for x in range(max(0, x0), min(SIZE, x1)):
-            cx = min(max(x, x0 + r), x1 - 1 - r)
-            cy = min(max(y, y0 + r), y1 - 1 - r)
-            if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
-                img[y][x] = color
+def rounded(x0, y0, x1, y1, r, color):
+    def shape(p, q):
+        if not (x0 - 0.5 <= p < x1 - 0.5 and y0 - 0.5 <= q < y1 - 0.5):
+            return None
+        cx = min(max(p, x0 + r), x1 - 1 - r)
+        cy = min(max(q, y0 + r), y1 - 1 - r)
+        # r + 0.5: the corner covers as much as its pixel version does.
+        return color if (p - cx) ** 2 + (q - cy) ** 2 <= (r + 0.5) ** 2 else None
+    return shape
 
 
-def page(img, x0, y0, x1, y1, fold, edge, paper, crease):
+def page(x0, y0, x1, y1, fold, edge, paper, crease):
     # A sheet with its top-right corner folded over; the cut-off corner keeps what lies behind.
-    for y in range(y0, y1):
-        for x in range(x0, x1):
-            dx, dy = x - (x1 - 1 - fold), y - y0
-            if fold and dx > dy:
-                continue
-            if fold and dx >= 0 and dy <= fold:
-                img[y][x] = edge if dx == dy or dy == fold else crease
-            elif x in (x0, x1 - 1) or y in (y0, y1 - 1):
-                img[y][x] = edge
-            else:
-                img[y][x] = paper
+    def shape(p, q):
+        if not (x0 - 0.5 <= p < x1 - 0.5 and y0 - 0.5 <= q < y1 - 0.5):
+            return None
+        dx, dy = p - (x1 - 1 - fold), q - y0
+        if fold and dx - dy > 0.5:
+            return None
+        if fold and dx >= -0.5 and dy <= fold + 0.5:
+            return edge if abs(dx - dy) <= 0.5 or abs(dy - fold) <= 0.5 else crease
+        if p < x0 + 0.5 or p >= x1 - 1.5 or q < y0 + 0.5 or q >= y1 - 1.5:
+            return edge
+        return paper
+    return shape
 
 
-TRANSPARENT = None
-
-
-def icon_picture():
-    # A printer on a blue rounded tile, a printed page coming out of it.
+def icon_shapes():
+    # A printer on a blue rounded tile, a printed page coming out of it. Bottom layer first.
     blue, dark, paper, line, green = (23, 20, 180), (12, 10, 90), (252, 252, 252), (120, 130, 200), (90, 200, 120)
-    img = canvas(TRANSPARENT)
-    rounded(img, 2, 2, 62, 62, 10, blue)
-    page(img, 20, 8, 44, 30, 6, dark, paper, (200, 205, 230))
-    rounded(img, 8, 26, 56, 48, 4, dark)
-    rect(img, 12, 30, 52, 32, (60, 58, 150))
-    rect(img, 44, 36, 50, 39, green)
-    rect(img, 18, 40, 46, 44, (5, 5, 40))
-    page(img, 20, 42, 44, 58, 0, dark, paper, paper)
-    for y in (47, 51):
-        rect(img, 24, y, 40, y + 2, line)
-    return img
+    return [
+        rounded(2, 2, 62, 62, 10, blue),
+        page(20, 8, 44, 30, 6, dark, paper, (200, 205, 230)),
+        rounded(8, 26, 56, 48, 4, dark),
+        rect(12, 30, 52, 32, (60, 58, 150)),
+        rect(44, 36, 50, 39, green),
+        rect(18, 40, 46, 44, (5, 5, 40)),
+        page(20, 42, 44, 58, 0, dark, paper, paper),
+        rect(24, 47, 40, 49, line),
+        rect(24, 51, 40, 53, line),
+    ]
 
 
-def logo_picture():
+def logo_shapes():
     # The vendor's mark: a leaf-green tile, lighter at the top, with a white page.
-    img = canvas((0, 0, 0))
-    for y in range(SIZE):
-        t = y / (SIZE - 1)
-        rect(img, 0, y, SIZE, y + 1, (int(60 - 30 * t), int(185 - 40 * t), int(105 - 30 * t)))
-    rect(img, 0, 0, SIZE, 1, (25, 120, 65))
-    rect(img, 0, SIZE - 1, SIZE, SIZE, (25, 120, 65))
-    rect(img, 0, 0, 1, SIZE, (25, 120, 65))
-    rect(img, SIZE - 1, 0, SIZE, SIZE, (25, 120, 65))
-    # The leaf's shadow under the page, then the page with its fold.
-    rect(img, 20, 14, 46, 54, (20, 100, 55))
-    page(img, 18, 11, 44, 51, 9, (255, 255, 255), (255, 255, 255), (200, 230, 210))
-    for y in (24, 30, 36, 42):
-        rect(img, 23, y, 39 if y != 42 else 33, y + 2, (40, 160, 85))
-    return img
+    def gradient(p, q):
+        t = min(max(round(q), 0), GRID - 1) / (GRID - 1)
+        return (int(60 - 30 * t), int(185 - 40 * t), int(105 - 30 * t))
+    rim = (25, 120, 65)
+    shapes = [gradient, rect(0, 0, GRID, 1, rim), rect(0, GRID - 1, GRID, GRID, rim),
+              rect(0, 0, 1, GRID, rim), rect(GRID - 1, 0, GRID, GRID, rim),
+              # The leaf's shadow under the page, then the page with its fold.
+              rect(20, 14, 46, 54, (20, 100, 55)),
+              page(18, 11, 44, 51, 9, (255, 255, 255), (255, 255, 255), (200, 230, 210))]
+    shapes += [rect(23, y, 39 if y != 42 else 33, y + 2, (40, 160, 85)) for y in (24, 30, 36, 42)]
+    return shapes
 
 
-def dib_rows(img):
-    # Bottom-up rows of BGR pixels, each padded to four bytes (64 * 3 already is); a
-    # transparent pixel is black, as the icon's mask wants it.
-    def bgr(px):
-        return (0, 0, 0) if px is None else (px[2], px[1], px[0])
-    return b"".join(bytes(c for px in img[y] for c in bgr(px)) for y in range(SIZE - 1, -1, -1))
-
-
-def and_mask(img):
-    # Bottom-up rows of one bit per pixel, set where the picture is transparent.
+def render(shapes, size, samples):
+    """Rows top-down of (r, g, b, a) pixels, each the average of samples x samples points."""
+    top_first = shapes[::-1]
+    scale = GRID / size
+    offsets = [(k + 0.5) / samples for k in range(samples)]
+    count = samples * samples
     rows = []
-    for y in range(SIZE - 1, -1, -1):
+    for y in range(size):
+        row = []
+        for x in range(size):
+            r = g = b = a = 0
+            for oy in offsets:
+                q = (y + oy) * scale - 0.5
+                for ox in offsets:
+                    p = (x + ox) * scale - 0.5
+                    for shape in top_first:
+                        c = shape(p, q)
+                        if c is not None:
+                            r, g, b, a = r + c[0], g + c[1], b + c[2], a + 1
+                            break
+            # The colour averaged over the covered samples only: alpha is not premultiplied.
+            row.append((r // a, g // a, b // a, a * 255 // count) if a else (0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def bmp_info(width, height, bits, image_size):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, image_size, 0, 0, 0, 0)
+
+
+def icon_bmp_image(rows):
+    # A 32-bit DIB, bottom-up BGRA, and the AND mask set where the picture is fully transparent
+    # (for readers that ignore alpha); the header's height counts both.
+    size = len(rows)
+    pixels = b"".join(bytes((px[2], px[1], px[0], px[3])) for row in reversed(rows) for px in row)
+    stride = (size + 31) // 32 * 4
+    mask = b""
+    for row in reversed(rows):
         bits = 0
-        for x in range(SIZE):
-            bits = (bits << 1) | (1 if img[y][x] is None else 0)
-        rows.append(bits.to_bytes(SIZE // 8, "big"))
-    return b"".join(rows)
+        for px in row:
+            bits = (bits << 1) | (1 if px[3] == 0 else 0)
+        mask += (bits << (stride * 8 - size)).to_bytes(stride, "big")
+    return bmp_info(size, size * 2, 32, len(pixels) + len(mask)) + pixels + mask
 
 
-def write_bmp(path, img):
-    pixels = dib_rows(img)
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+def icon_png_image(rows):
+    size = len(rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8 bits per channel, RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+def write_ico(path, shapes):
+    images = []
+    for size in ICON_SIZES:
+        rows = render(shapes, size, 4 if size <= 64 else 3)
+        images.append((size, icon_png_image(rows) if size >= 256 else icon_bmp_image(rows)))
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for size, data in images:
+        # A width or height of 0 stands for 256.
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(directory + b"".join(data for _, data in images))
+
+
+def write_bmp(path, shapes):
+    # The plain pixel picture, 24 bits, bottom-up BGR (64 * 3 needs no row padding).
+    rows = render(shapes, GRID, 1)
+    pixels = b"".join(bytes((px[2], px[1], px[0])) for row in reversed(rows) for px in row)
+    info = struct.pack("<IiiHHIIiiII", 40, GRID, GRID, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     with open(path, "wb") as f:
         f.write(header + info + pixels)
 
 
-def write_ico(path, img):
-    pixels = dib_rows(img)
-    mask = and_mask(img)
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 24, 0, len(pixels) + len(mask), 0, 0, 0, 0)
-    image = info + pixels + mask
-    header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 24, len(image), 6 + 16)
-    with open(path, "wb") as f:
-        f.write(header + entry + image)
-
-
 if __name__ == "__main__":
     import os
     here = os.path.dirname(os.path.abspath(__file__))
-    write_ico(os.path.join(here, "tavrolin.ico"), icon_picture())
-    write_bmp(os.path.join(here, "logo.bmp"), logo_picture())
+    write_ico(os.path.join(here, "tavrolin.ico"), icon_shapes())
+    write_bmp(os.path.join(here, "logo.bmp"), logo_shapes())

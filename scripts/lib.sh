@@ -18,10 +18,18 @@ STARTED_PIDS=()
 
 log() { printf '== %s\n' "$*" >&2; }
 
+# The program's version as "8.3" and "8.3.0.0", from the one header that holds it.
+version_part() { sed -n "s/^#define TAVROLIN_VERSION_$1 \([0-9]*\).*/\1/p" "$ROOT/app/version.h"; }
+VERSION="$(version_part MAJOR).$(version_part MINOR)"
+VERSION_FULL="$VERSION.$(version_part PATCH).$(version_part BUILD)"
+
+# install_packages [package ...]: the given Debian packages, or everything the run and test
+# commands need (nsis and python3 for the package test).
 install_packages() {
-    local pkgs=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth cups cups-bsd
-                cups-client fonts-wqy-microhei googletest cmake make locales imagemagick x11-utils
-                psmisc procps)
+    local pkgs=("$@")
+    [ ${#pkgs[@]} -gt 0 ] || pkgs=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth
+                cups cups-bsd cups-client fonts-wqy-microhei googletest cmake make locales imagemagick
+                x11-utils psmisc procps nsis python3)
     local missing=()
     for p in "${pkgs[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
