@@ -24,6 +24,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnAbout>(IDC_ABOUT),
     OnCommand<&CTavrolinDlg::OnCancel>(IDCANCEL),
     OnCommand<&CTavrolinDlg::OnAddFolder>(IDC_ADD_FOLDER),
+    OnMessage<&CTavrolinDlg::OnDpiChanged>(WM_DPICHANGED),
 };
 
 CTavrolinDlg::CTavrolinDlg() : CDialogEx(IDD_TAVROLIN_DIALOG) {
@@ -83,6 +84,7 @@ void FillPrinterBox(CComboBox& box, const PrinterChoices& choices) {
 
 BOOL CTavrolinDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    m_dpiScaler.Attach(m_hWnd);
 
     if (HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         wchar_t aboutItem[128] = {};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/framework.h"
+#include "ui/dpi.h"
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -78,6 +79,7 @@ protected:
     BOOL OnEraseBkgnd(HDC dc);
     void OnPaint();
     void OnVisitWebsite();
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     static const MessageEntry s_messageEntries[];
 
@@ -88,6 +90,7 @@ protected:
     std::unordered_map<std::wstring, int> m_documentPaths;
     int m_phase = 0;
     std::future<PrinterChoices> m_printerRead;
+    dpi::DialogScaler m_dpiScaler;
 
     friend class CTavrolinDlgTest;
 };

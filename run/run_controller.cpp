@@ -1,6 +1,4 @@
 // Starting a print run, following its progress and animating the busy indicator.
-#include <cwchar>
-
 #include "app/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "app/texts.h"
@@ -12,7 +10,6 @@
 namespace {
 constexpr UINT_PTR kBusyTimer = 1;
 constexpr UINT kBusyPeriodMs = 1000;
-constexpr COLORREF kGround = RGB(240, 240, 240);
 
 // Disabled for the whole run, enabled again at its end, always in this order.
 constexpr int kLockedControls[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
@@ -65,35 +62,14 @@ LRESULT CTavrolinDlg::OnPrintProgress(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     EnableLockedControls(m_hWnd, true);
-    RECT rc = GetClientRect();
-    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
     ::KillTimer(m_hWnd, kBusyTimer);
     m_runActive = false;
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        HBRUSH ground = ::CreateSolidBrush(kGround);
-        ::FillRect(dc, &g.area, ground);
-        ::DeleteObject(ground);
-        ::ReleaseDC(m_hWnd, dc);
-    }
+    ClearBusyIndicator(m_hWnd, m_dpiScaler.Dpi());
     return 0;
 }
 
 void CTavrolinDlg::OnTimer(UINT_PTR) {
-    RECT rc = GetClientRect();
-    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
-    HDC dc = ::GetDC(m_hWnd);
-    if (!dc) return;
-    HBRUSH black = ::CreateSolidBrush(RGB(0, 0, 0));
-    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-    ::SetBkMode(dc, TRANSPARENT);
-    const wchar_t* label = L"处理中";
-    ::TextOutW(dc, g.label.x, g.label.y, label, static_cast<int>(wcslen(label)));
-
     ++m_phase;
-    for (int i = 0; i < 3; ++i) ::FillRect(dc, &g.squares[i], i == BlackSquare(m_phase) ? black : magenta);
+    DrawBusyStep(m_hWnd, m_dpiScaler.Dpi(), m_phase);
     if (m_phase >= 3) m_phase = 0;
-
-    ::ReleaseDC(m_hWnd, dc);
-    ::DeleteObject(black);
-    ::DeleteObject(magenta);
 }

@@ -1,7 +1,9 @@
 #include <string_view>
 
+#include "app/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "app/texts.h"
+#include "ui/dpi.h"
 #include "ui/painting.h"
 
 namespace {
@@ -13,16 +15,21 @@ void DrawLine(HDC dc, POINT at, std::wstring_view text) {
 BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
     using namespace painting;
     const RECT client = GetClientRect();
-    const MainLayout layout = LayOutMain(client.right, client.bottom);
+    const UINT windowDpi = m_dpiScaler.Dpi();
+    MainLayout layout = LayOutMain(client.right, client.bottom, windowDpi);
 
     FillSolid(dc, client, kGroundColour);
     FillSolid(dc, layout.band, kBandColour);
     ::SetBkMode(dc, TRANSPARENT);
     {
-        // Made afresh on every erase so they follow the UI font face; released before returning.
-        FontHandle banner = MakeUiFont(kBannerPoints);
-        FontHandle vendor = MakeUiFont(kVendorNamePoints);
-        FontHandle hint = MakeUiFont(kSmallPoints);
+        // Made afresh on every erase so they follow the UI font face and the window's DPI;
+        // released before returning.
+        // The banner text stays left of the logo, in a smaller font if the window is narrow.
+        const int clearance = dpi::Scale(kClearance, windowDpi);
+        FontHandle banner = MakeFittingUiFont(dc, texts::kBannerText, kBannerPoints, windowDpi,
+                                              layout.logo.left - clearance - layout.bannerText.x);
+        FontHandle vendor = MakeUiFont(kVendorNamePoints, windowDpi);
+        FontHandle hint = MakeUiFont(kSmallPoints, windowDpi);
         SelectGuard keepFont(dc, ::GetCurrentObject(dc, OBJ_FONT));
 
         ::SetTextColor(dc, kBannerTextColour);
@@ -33,11 +40,27 @@ BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
 
         ::SetTextColor(dc, kHintColour);
         ::SelectObject(dc, hint.get());
+        // The line's arrow points at the web-page button: it ends left of the button wherever
+        // the button stands, whatever the font makes of the text's width.
+        if (HWND button = GetDlgItem(IDC_VISIT_WEBSITE)) {
+            RECT r;
+            ::GetWindowRect(button, &r);
+            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+            const std::wstring_view line = texts::kVendorLine;
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &extent);
+            layout.vendorLine.x = VendorLineLeft(layout.vendorLine.x, extent.cx, r.left - clearance);
+        }
         DrawLine(dc, layout.vendorLine, texts::kVendorLine);
         DrawLine(dc, layout.dropHint, texts::kDropHint);
     }
-    DrawLogo(dc, layout.logo.left, layout.logo.top);
+    DrawLogo(dc, layout.logo.left, layout.logo.top, layout.logo.right - layout.logo.left);
     return TRUE;
+}
+
+LRESULT CTavrolinDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_dpiScaler.OnDpiChanged(m_hWnd, wParam, lParam);
+    return 0;
 }
 
 void CTavrolinDlg::OnPaint() {
