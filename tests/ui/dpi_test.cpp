@@ -298,3 +298,102 @@ TEST_F(AtPrefixDpi, AboutBox) {
     EXPECT_EQ(l.logo.right - l.logo.left, dpi::Scale(64, m_dpi));
     ::DestroyWindow(box);
 }
+
+namespace {
+void SendDpiChanged(HWND hwnd, UINT dpi, const RECT& suggested) {
+    ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+RECT ScaledBy(const RECT& r, UINT to, UINT from) {
+    auto s = [&](LONG v) { return static_cast<LONG>(::MulDiv(v, static_cast<int>(to), static_cast<int>(from))); };
+    return {s(r.left), s(r.top), s(r.right), s(r.bottom)};
+}
+
+// The window rectangle the system would suggest for a move from `from` to `to` DPI.
+RECT Suggested(HWND hwnd, UINT to, UINT from) {
+    const RECT w = WindowRect(hwnd);
+    const RECT size = ScaledBy({0, 0, w.right - w.left, w.bottom - w.top}, to, from);
+    return {w.left, w.top, w.left + size.right, w.top + size.bottom};
+}
+
+LONG FontHeightOf(HWND control) {
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    return lf.lfHeight;
+}
+
+::testing::AssertionResult Near(const RECT& got, const RECT& want) {
+    if (std::abs(got.left - want.left) <= 1 && std::abs(got.top - want.top) <= 1 && std::abs(got.right - want.right) <= 1 &&
+        std::abs(got.bottom - want.bottom) <= 1)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Describe(got) << ", want " << Describe(want);
+}
+}  // namespace
+
+TEST(DpiChange, MainWindowFollowsAMoveToAnotherScaleAndBack) {
+    if (RequestedDpi()) GTEST_SKIP() << "a child run";
+    MainWindow main;
+    const UINT from = dpi::ForWindow(main.hwnd()), to = from * 3 / 2;
+    const RECT window = WindowRect(main.hwnd());
+    HWND button = main.item(IDC_VISIT_WEBSITE);
+    HWND list = main.item(IDC_DOCUMENT_LIST);
+    const RECT buttonAt = ClientRectOf(button, main.hwnd());
+    const LONG font = FontHeightOf(button);
+    const int column = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+
+    const RECT suggested = Suggested(main.hwnd(), to, from);
+    SendDpiChanged(main.hwnd(), to, suggested);
+    EXPECT_TRUE(Near(WindowRect(main.hwnd()), suggested)) << "the window did not take the suggested rectangle";
+    EXPECT_TRUE(Near(ClientRectOf(button, main.hwnd()), ScaledBy(buttonAt, to, from))) << "controls not laid out again";
+    EXPECT_EQ(FontHeightOf(button), ::MulDiv(font, static_cast<int>(to), static_cast<int>(from)));
+    EXPECT_NEAR(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), ::MulDiv(column, static_cast<int>(to), static_cast<int>(from)), 1);
+
+    // The painting follows the new DPI: fonts and logo for it, the vendor line still clear of
+    // the moved button.
+    const Recording r = RecordErase(main.hwnd());
+    ASSERT_EQ(r.texts.size(), 6u);
+    EXPECT_EQ(r.texts[3].font.lfHeight, painting::FontHeight(painting::kVendorNamePoints, static_cast<int>(to)));
+    EXPECT_EQ(r.texts[5].font.lfHeight, painting::FontHeight(painting::kSmallPoints, static_cast<int>(to)));
+    ASSERT_EQ(r.blits.size(), 1u);
+    EXPECT_EQ(r.blits[0].dest.right, dpi::Scale(painting::kLogoSize, to));
+    EXPECT_EQ(r.blits[0].stretchMode, HALFTONE);
+    EXPECT_LE(r.texts[4].at.x, ClientRectOf(button, main.hwnd()).left);
+
+    // And back: everything where it was.
+    SendDpiChanged(main.hwnd(), from, window);
+    EXPECT_TRUE(Near(WindowRect(main.hwnd()), window));
+    EXPECT_TRUE(Near(ClientRectOf(button, main.hwnd()), buttonAt));
+    EXPECT_EQ(FontHeightOf(button), font);
+}
+
+TEST(DpiChange, AboutBoxFollowsAMoveToAnotherScale) {
+    if (RequestedDpi()) GTEST_SKIP() << "a child run";
+    MainWindow main;
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(main.hwnd()));
+    HWND box = about.GetSafeHwnd();
+    const UINT from = dpi::ForWindow(box), to = from * 2;
+    const RECT buttonAt = ClientRectOf(about.GetDlgItem(IDC_ABOUT_SHOP), box);
+
+    const RECT suggested = Suggested(box, to, from);
+    SendDpiChanged(box, to, suggested);
+    EXPECT_TRUE(Near(WindowRect(box), suggested));
+    EXPECT_TRUE(Near(ClientRectOf(about.GetDlgItem(IDC_ABOUT_SHOP), box), ScaledBy(buttonAt, to, from)));
+
+    const Recording r = RecordErase(box);
+    const AboutLayout l = LayOutAbout(to);
+    ASSERT_EQ(r.texts.size(), 10u);  // the fill, the vendor name and eight lines
+    EXPECT_EQ(r.texts[1].at.x, l.vendorName.x);
+    EXPECT_EQ(r.texts[1].font.lfHeight, painting::FontHeight(painting::kSmallPoints, static_cast<int>(to)));
+    EXPECT_TRUE(EqualRect(&r.texts[2].clip, &l.text)) << Describe(r.texts[2].clip);
+    ASSERT_EQ(r.blits.size(), 1u);
+    EXPECT_EQ(r.blits[0].dest.left, l.logo.left);
+    EXPECT_EQ(r.blits[0].dest.right, l.logo.right - l.logo.left);
+    ::DestroyWindow(box);
+}
