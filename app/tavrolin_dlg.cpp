@@ -29,6 +29,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnCancel>(IDCANCEL),
     OnCommand<&CTavrolinDlg::OnOK>(IDOK),
     OnCommand<&CTavrolinDlg::OnAddFolder>(IDC_ADD_FOLDER),
+    OnMessage<&CTavrolinDlg::OnDpiChanged>(WM_DPICHANGED),
 };
 
 CTavrolinDlg::CTavrolinDlg() : CDialogEx(IDD_TAVROLIN_DIALOG) {
@@ -89,6 +90,7 @@ void FillPrinterBox(CComboBox& box, const PrinterChoices& choices) {
 
 BOOL CTavrolinDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    m_dpiScaler.Attach(m_hWnd);
 
     if (HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         wchar_t aboutItem[128] = {};
@@ -149,8 +151,13 @@ void CTavrolinDlg::OnAbout() {
 void CTavrolinDlg::OnVisitWebsite() { OpenVendorWebsite(); }
 
 BOOL CTavrolinDlg::OnEraseBkgnd(HDC dc) {
-    painting::EraseMainWindow(m_hWnd, dc);
+    painting::EraseMainWindow(m_hWnd, dc, m_dpiScaler.Dpi());
     return TRUE;
+}
+
+LRESULT CTavrolinDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_dpiScaler.OnDpiChanged(m_hWnd, wParam, lParam);
+    return 0;
 }
 
 std::optional<LRESULT> CTavrolinDlg::OnPaint(WPARAM, LPARAM) {

@@ -10,6 +10,7 @@
 #include "doclist/document_list.h"
 #include "framework/framework.h"
 #include "run/run_controller.h"
+#include "ui/dpi.h"
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -65,6 +66,8 @@ protected:
     LRESULT OnServerStartFailed(WPARAM, LPARAM text);
     void OnTimer(UINT_PTR id);
 
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+
     static const MessageEntry s_messageEntries[];
 
 private:
@@ -76,4 +79,5 @@ private:
     DocumentList m_documents;
     PrintRunController m_run;
     std::future<PrinterChoices> m_printerRead;
+    dpi::DialogScaler m_dpiScaler;
 };

@@ -1,11 +1,54 @@
 #include "run/busy_indicator.h"
 
-BusyIndicatorGeometry BusyIndicatorAt(int w, int h) {
+#include <string_view>
+
+#include "app/texts.h"
+#include "ui/dpi.h"
+#include "ui/painting.h"
+
+namespace {
+BusyIndicatorGeometry ForWindow(HWND window, UINT dpi) {
+    RECT rc{};
+    ::GetClientRect(window, &rc);
+    return BusyIndicatorAt(rc.right, rc.bottom, dpi);
+}
+}  // namespace
+
+BusyIndicatorGeometry BusyIndicatorAt(int w, int h, UINT dpi) {
     const int x = w * 75 / 100, y = h * 85 / 100;
+    auto s = [dpi](int pixels) { return dpi::Scale(pixels, dpi); };
     BusyIndicatorGeometry g{};
     g.anchor = {x, y};
-    for (int i = 0; i < 3; ++i) g.squares[i] = {x + 5 + 25 * i, y + 10, x + 25 + 25 * i, y + 30};
-    g.label = {x + 80, y + 10};
-    g.area = {x, y, x + 160, y + 45};
+    for (int i = 0; i < 3; ++i) g.squares[i] = {x + s(5 + 25 * i), y + s(10), x + s(25 + 25 * i), y + s(30)};
+    g.label = {x + s(80), y + s(10)};
+    g.area = {x, y, x + s(160), y + s(45)};
     return g;
+}
+
+void DrawBusyStep(HWND window, UINT dpi, int phase) {
+    const BusyIndicatorGeometry g = ForWindow(window, dpi);
+    if (HDC dc = ::GetDC(window)) {
+        PaintBusyStep(dc, g, dpi, phase);
+        ::ReleaseDC(window, dc);
+    }
+}
+
+void PaintBusyStep(HDC dc, const BusyIndicatorGeometry& g, UINT dpi, int phase) {
+    GdiObject<HBRUSH> black(::CreateSolidBrush(RGB(0, 0, 0)));
+    GdiObject<HBRUSH> magenta(::CreateSolidBrush(RGB(255, 0, 255)));
+    FontHandle font = painting::MakeUiFont(painting::kSmallPoints, dpi);
+    SelectGuard select(dc, font.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    constexpr std::wstring_view label = texts::kBusyLabel;
+    ::TextOutW(dc, g.label.x, g.label.y, label.data(), static_cast<int>(label.size()));
+    for (int i = 0; i < 3; ++i) ::FillRect(dc, &g.squares[i], i == BlackSquare(phase) ? black.get() : magenta.get());
+}
+
+void ClearBusyIndicator(HWND window, UINT dpi) {
+    const BusyIndicatorGeometry g = ForWindow(window, dpi);
+    if (HDC dc = ::GetDC(window)) {
+        GdiObject<HBRUSH> ground(::CreateSolidBrush(painting::kGroundColour));
+        ::FillRect(dc, &g.area, ground.get());
+        ::ReleaseDC(window, dc);
+    }
 }

@@ -1,22 +1,18 @@
 #include "run/run_controller.h"
 
 #include <cwchar>
-#include <string_view>
 
 #include "app/resource.h"
 #include "app/texts.h"
 #include "automation/default_printer.h"
 #include "doclist/document_list.h"
 #include "framework/framework.h"
-#include "framework/scoped.h"
 #include "run/busy_indicator.h"
+#include "ui/dpi.h"
 
 namespace {
 constexpr UINT_PTR kBusyTimer = 1;
 constexpr UINT kBusyPeriodMs = 1000;
-constexpr COLORREF kGround = RGB(240, 240, 240);
-constexpr COLORREF kBusySquare = RGB(0, 0, 0);
-constexpr COLORREF kIdleSquare = RGB(255, 0, 255);
 
 // Disabled for the whole run, enabled again at its end, always in this order.
 constexpr int kLockedControls[] = {IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_CLEAR_LIST, IDC_START, IDC_ADD_FOLDER, IDC_COPIES};
@@ -27,11 +23,6 @@ void EnableLockedControls(HWND dlg, bool enable) {
 
 std::wstring ItemText(HWND dlg, int id) { return CWnd::GetWindowText(::GetDlgItem(dlg, id)); }
 
-BusyIndicatorGeometry IndicatorOf(HWND dlg) {
-    RECT rc{};
-    ::GetClientRect(dlg, &rc);
-    return BusyIndicatorAt(rc.right, rc.bottom);
-}
 }  // namespace
 
 void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
@@ -84,25 +75,12 @@ void PrintRunController::Finish() {
     EnableLockedControls(m_dialog, true);
     ::KillTimer(m_dialog, kBusyTimer);
     m_active = false;
-    const BusyIndicatorGeometry g = IndicatorOf(m_dialog);
-    if (WindowDC dc(m_dialog); dc) {
-        BrushHandle ground(::CreateSolidBrush(kGround));
-        ::FillRect(dc.get(), &g.area, ground.get());
-    }
+    ClearBusyIndicator(m_dialog, dpi::ForWindow(m_dialog));
 }
 
 void PrintRunController::OnTimer() {
-    const BusyIndicatorGeometry g = IndicatorOf(m_dialog);
-    WindowDC dc(m_dialog);
-    if (!dc) return;
-    BrushHandle busy(::CreateSolidBrush(kBusySquare));
-    BrushHandle idle(::CreateSolidBrush(kIdleSquare));
-    ::SetBkMode(dc.get(), TRANSPARENT);
-    const std::wstring_view label = texts::kBusyLabel;
-    ::TextOutW(dc.get(), g.label.x, g.label.y, label.data(), static_cast<int>(label.size()));
-
     ++m_phase;
-    for (int i = 0; i < 3; ++i) ::FillRect(dc.get(), &g.squares[i], i == BlackSquare(m_phase) ? busy.get() : idle.get());
+    DrawBusyStep(m_dialog, dpi::ForWindow(m_dialog), m_phase);
     if (m_phase >= 3) m_phase = 0;
 }
 

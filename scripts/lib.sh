@@ -107,7 +107,11 @@ ensure_prefix() {
 build_all() {
     log "building"
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-    cmake --build "$BUILD" -j"$(nproc)" -- --no-print-directory 2>&1 | grep -v '^\[' || true
+    # A failed build must stop here: tests of the previous build would otherwise run.
+    local ok=0
+    cmake --build "$BUILD" -j"$(nproc)" -- --no-print-directory >"$BUILD/build.log" 2>&1 || ok=$?
+    grep -v '^\[' "$BUILD/build.log" || true
+    [ "$ok" -eq 0 ] || { echo "the build failed" >&2; return 1; }
     test -f "$BUILD/tavrolin.exe"
 }
 

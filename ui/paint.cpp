@@ -1,6 +1,8 @@
 #include <string_view>
 
+#include "app/resource.h"
 #include "app/texts.h"
+#include "ui/dpi.h"
 #include "ui/painting.h"
 
 namespace {
@@ -11,19 +13,23 @@ void DrawLine(HDC dc, POINT at, std::wstring_view text) {
 
 namespace painting {
 
-void EraseMainWindow(HWND hwnd, HDC dc) {
+void EraseMainWindow(HWND hwnd, HDC dc, UINT windowDpi) {
     RECT client{};
     ::GetClientRect(hwnd, &client);
-    const MainLayout layout = LayOutMain(client.right, client.bottom);
+    MainLayout layout = LayOutMain(client.right, client.bottom, windowDpi);
 
     FillSolid(dc, client, kGroundColour);
     FillSolid(dc, layout.band, kBandColour);
     ::SetBkMode(dc, TRANSPARENT);
     {
-        // Made afresh on every erase so they follow the UI font face; released before returning.
-        FontHandle banner = MakeUiFont(kBannerPoints);
-        FontHandle vendor = MakeUiFont(kVendorNamePoints);
-        FontHandle hint = MakeUiFont(kSmallPoints);
+        // Made afresh on every erase so they follow the UI font face and the window's DPI;
+        // released before returning.
+        // The banner text stays left of the logo, in a smaller font if the window is narrow.
+        const int clearance = dpi::Scale(kClearance, windowDpi);
+        FontHandle banner = MakeFittingUiFont(dc, texts::kBannerText, kBannerPoints, windowDpi,
+                                              layout.logo.left - clearance - layout.bannerText.x);
+        FontHandle vendor = MakeUiFont(kVendorNamePoints, windowDpi);
+        FontHandle hint = MakeUiFont(kSmallPoints, windowDpi);
         SelectGuard keepFont(dc, ::GetCurrentObject(dc, OBJ_FONT));
 
         ::SetTextColor(dc, kBannerTextColour);
@@ -34,10 +40,21 @@ void EraseMainWindow(HWND hwnd, HDC dc) {
 
         ::SetTextColor(dc, kHintColour);
         ::SelectObject(dc, hint.get());
+        // The line's arrow points at the web-page button: it ends left of the button wherever
+        // the button stands, whatever the font makes of the text's width.
+        if (HWND button = ::GetDlgItem(hwnd, IDC_VISIT_WEBSITE)) {
+            RECT r;
+            ::GetWindowRect(button, &r);
+            ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+            const std::wstring_view line = texts::kVendorLine;
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &extent);
+            layout.vendorLine.x = VendorLineLeft(layout.vendorLine.x, extent.cx, r.left - clearance);
+        }
         DrawLine(dc, layout.vendorLine, texts::kVendorLine);
         DrawLine(dc, layout.dropHint, texts::kDropHint);
     }
-    DrawLogo(dc, layout.logo.left, layout.logo.top);
+    DrawLogo(dc, layout.logo.left, layout.logo.top, layout.logo.right - layout.logo.left);
 }
 
 bool PaintMinimised(HWND hwnd, HICON icon) {

@@ -8,6 +8,7 @@
 #include "recording.h"
 #include "support/dialog_template.h"
 #include "support/main_window.h"
+#include "ui/dpi.h"
 #include "ui/painting.h"
 #include "ui/shell_open.h"
 
@@ -241,7 +242,7 @@ TEST_F(AboutDialog, PaintsTheTextBlockBesideTheLogo) {
 
         // Our own lines fit the block: none loses its end at the right edge.
         {
-            FontHandle font = painting::MakeUiFont(painting::kSmallPoints);
+            FontHandle font = painting::MakeUiFont(painting::kSmallPoints, dpi::ForWindow(box));
             HDC dc = ::GetDC(box);
             HGDIOBJ old = ::SelectObject(dc, font.get());
             for (const std::wstring& line : lines) {

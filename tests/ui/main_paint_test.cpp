@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "recording.h"
 #include "support/main_window.h"
+#include "ui/dpi.h"
 #include "ui/painting.h"
 #include "worked_sizes.h"
 
@@ -24,11 +25,29 @@ void SetClientSize(HWND hwnd, int w, int h) {
     }
 }
 
-int ScreenDpi() {
+RECT ClientRectOf(HWND control, HWND parent) {
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LOGFONTW FontOfHeight(LOGFONTW lf, int height) {
+    lf.lfHeight = height;
+    return lf;
+}
+
+// A text's width in the font a recording saw it drawn in.
+int WidthIn(const LOGFONTW& lf, const std::wstring& text) {
+    HFONT font = ::CreateFontIndirectW(&lf);
     HDC screen = ::GetDC(nullptr);
-    int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    HGDIOBJ old = ::SelectObject(screen, font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(screen, old);
     ::ReleaseDC(nullptr, screen);
-    return dpi;
+    ::DeleteObject(font);
+    return extent.cx;
 }
 
 std::wstring IconTitleFace() {
@@ -73,7 +92,9 @@ protected:
 TEST_F(MainWindowPaint, EraseDrawsTheBannerAtTheWorkedSizes) {
     const std::wstring face = IconTitleFace();
     ASSERT_FALSE(face.empty());
-    const int dpi = ScreenDpi();
+    const UINT dpi = dpi::ForWindow(main.hwnd());
+    const int clearance = dpi::Scale(painting::kClearance, dpi);
+    const RECT button = ClientRectOf(main.item(IDC_VISIT_WEBSITE), main.hwnd());
     for (const WorkedSize& size : kWorkedSizes) {
         SCOPED_TRACE(testing::Message() << size.w << " x " << size.h);
         SetClientSize(main.hwnd(), size.w, size.h);
@@ -113,17 +134,48 @@ TEST_F(MainWindowPaint, EraseDrawsTheBannerAtTheWorkedSizes) {
                 EXPECT_EQ(t.background, e.colour);
                 continue;
             }
-            EXPECT_EQ(t.at.x, e.at.x);
+            // The banner text and the vendor line give way to the logo and the web-page button
+            // when the window is too narrow for them; checked below.
+            const bool banner = e.text == texts::kBannerText, vendorLine = e.text == texts::kVendorLine;
+            if (!vendorLine) {
+                EXPECT_EQ(t.at.x, e.at.x);
+            }
             EXPECT_EQ(t.at.y, e.at.y);
             EXPECT_EQ(t.colour, e.colour);
             EXPECT_EQ(t.backgroundMode, TRANSPARENT);
             EXPECT_EQ(t.options & (ETO_CLIPPED | ETO_OPAQUE), 0u);
             EXPECT_FALSE(t.stockFont);
             EXPECT_EQ(std::wstring(t.font.lfFaceName), face);
-            EXPECT_EQ(t.font.lfHeight, painting::FontHeight(e.points, dpi));
+            if (!banner) {
+                EXPECT_EQ(t.font.lfHeight, painting::FontHeight(e.points, static_cast<int>(dpi)));
+            }
             EXPECT_EQ(t.font.lfCharSet, DEFAULT_CHARSET);
             EXPECT_EQ(t.font.lfWeight, 0);
             EXPECT_FALSE(t.font.lfItalic || t.font.lfUnderline || t.font.lfStrikeOut);
+        }
+
+        // The banner text in its full size where that fits left of the logo, else in a smaller
+        // one that fits; the vendor line where the layout puts it, or moved left to end short
+        // of the button.
+        {
+            const DrawnText& banner = r.texts[2];
+            const int room = size.logo.left - clearance - banner.at.x;
+            const int full = painting::FontHeight(180, static_cast<int>(dpi));
+            const int width = WidthIn(banner.font, banner.text);
+            EXPECT_LE(width, room) << "the banner text runs under the logo";
+            if (WidthIn(FontOfHeight(banner.font, full), banner.text) <= room) {
+                EXPECT_EQ(banner.font.lfHeight, full);
+            } else {
+                EXPECT_GT(banner.font.lfHeight, full) << "shrunk, so not larger";
+            }
+
+            const DrawnText& line = r.texts[4];
+            const int lineWidth = WidthIn(line.font, line.text);
+            if (size.vendorLine.x + lineWidth <= button.left - clearance) {
+                EXPECT_EQ(line.at.x, size.vendorLine.x);
+            } else {
+                EXPECT_EQ(line.at.x + lineWidth, button.left - clearance);
+            }
         }
 
         // The logo last, at its own size, halftoned.
@@ -137,7 +189,7 @@ TEST_F(MainWindowPaint, EraseDrawsTheBannerAtTheWorkedSizes) {
         EXPECT_EQ(r.blits[0].stretchMode, HALFTONE);
 
         // Every font made is released, after the previous font went back in.
-        EXPECT_EQ(r.objectsCreated, 3);
+        EXPECT_GE(r.objectsCreated, 3);  // more when the banner font had to be fitted
         EXPECT_EQ(r.objectsDeleted, r.objectsCreated);
         EXPECT_TRUE(r.fontRestored);
     }

@@ -164,6 +164,11 @@ Recording RecordErase(HWND hwnd) {
             r.blits.push_back({{b->xDest, b->yDest, b->cxDest, b->cyDest}, b->dwRop, stretch});
             break;
         }
+        case EMR_STRETCHBLT: {
+            auto* b = reinterpret_cast<const EMRSTRETCHBLT*>(rec);
+            r.blits.push_back({{b->xDest, b->yDest, b->cxDest, b->cyDest}, b->dwRop, stretch});
+            break;
+        }
         default: break;
         }
         at += emr->nSize;
