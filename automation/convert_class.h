@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "doclist/document_kind.h"
 #include "framework/framework.h"
-
-enum class DocumentKind { Word, Excel, PowerPoint };
 
 // The ProgID of the server that prints `kind` in `suite`; null for a suite we do not know.
 const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite);

@@ -1,16 +1,13 @@
 #include "app/tavrolin_dlg.h"
 #include "doclist/doclist.h"
+#include "doclist/document_kind.h"
 #include "framework/file_dialog.h"
 
 #include <shlobj.h>  // DROPFILES
 
 namespace doclist {
 
-bool IsDroppableName(std::wstring_view name) {
-    for (std::wstring_view suffix : {L"doc", L"docx", L"xls", L"xlsx", L"ppt", L"pptx"})
-        if (name.ends_with(suffix)) return true;
-    return false;
-}
+bool IsDroppableName(const std::wstring& name) { return DocumentKindOf(name).has_value(); }
 
 std::vector<std::wstring> DroppedNames(HDROP drop) {
     std::vector<std::wstring> names;

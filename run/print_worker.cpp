@@ -1,18 +1,7 @@
 #include "run/print_worker.h"
 
+#include "doclist/document_kind.h"
 #include "run/run_state.h"
-
-std::optional<DocumentKind> ClassifyDocument(const std::wstring& path) {
-    const size_t slash = path.rfind(L'\\');
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find(L'.');
-    // With no base before the first dot (no dot at all, or a leading one) the whole name counts.
-    const std::wstring kindText = dot == std::wstring::npos || dot == 0 ? name : name.substr(dot);
-    if (kindText.find(L"doc") != std::wstring::npos) return DocumentKind::Word;
-    if (kindText.find(L"xls") != std::wstring::npos) return DocumentKind::Excel;
-    if (kindText.find(L"ppt") != std::wstring::npos) return DocumentKind::PowerPoint;
-    return std::nullopt;
-}
 
 UINT PrintWorker(LPVOID mainWindow) {
     const HWND target = static_cast<CWnd*>(mainWindow)->GetSafeHwnd();
@@ -23,7 +12,8 @@ UINT PrintWorker(LPVOID mainWindow) {
     for (size_t i = 0; i < count; ++i) {
         const std::wstring path = RunList()[i];
         bool printed = false;
-        if (const std::optional<DocumentKind> kind = ClassifyDocument(path)) {
+        // A row that is not a document fails at its turn without any server being asked.
+        if (const std::optional<DocumentKind> kind = doclist::DocumentKindOf(path)) {
             switch (*kind) {
             case DocumentKind::Word: printed = convert.PrintWord(path, copies); break;
             case DocumentKind::Excel: printed = convert.PrintExcel(path, copies); break;

@@ -4,22 +4,15 @@
 
 #include <windows.h>
 
-#include <optional>
-#include <string>
-
 #include "automation/convert_class.h"
 
 // Posted by the worker to the main window. wParam: the run-list index just handled, or -1
-// once after the last one. lParam: 0 when the document was printed, 1 when it was not.
+// once after the last one. lParam: 0 when the document was printed, 1 when it was not (it
+// failed, or the row is not a document).
 inline constexpr UINT WM_PRINT_PROGRESS = WM_USER + 12;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
 inline constexpr LPARAM kPrinted = 0;
 inline constexpr LPARAM kNotPrinted = 1;
-
-// The kind of a document from its path: the file name after the last backslash, from its
-// first dot on (the whole name when it has no base before a dot), tested case-sensitively
-// for "doc", then "xls", then "ppt". Nothing when none of them is there.
-std::optional<DocumentKind> ClassifyDocument(const std::wstring& path);
 
 class CWnd;
 
