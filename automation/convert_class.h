@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-enum class DocumentKind { Word, Excel, PowerPoint };
+#include "doclist/document_kind.h"
 
 // The office suites a run can print with.
 inline constexpr std::int32_t kSuiteMsOffice = 0;

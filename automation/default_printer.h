@@ -16,7 +16,8 @@ void RestorePendingDefaultPrinter();
 
 // The swap for one printer call: the constructor saves the user's default and makes the
 // chosen printer the default; Restore (or the destructor, on every other way out) puts the
-// saved one back, once.
+// saved one back, once. When there was no default printer, none is put back: the chosen
+// printer does not stay the default.
 class DefaultPrinterSwap {
 public:
     explicit DefaultPrinterSwap(const std::wstring& chosen);
@@ -25,6 +26,7 @@ public:
     DefaultPrinterSwap& operator=(const DefaultPrinterSwap&) = delete;
 
     void Restore();
+    // The user's default printer; empty when there was none.
     const std::wstring& saved() const { return m_saved; }
 
 private:

@@ -127,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> listing, insertion, dropFloor, scan;
     std::vector<double> firstAdd, againAdd, drop, memoryEmpty, memoryFull;
     int rowsAfterFolder = 0, rowsAfterDrop = 0;
+    size_t queried = 0;
     for (int r = 0; r < kRepeats; ++r) {
         if (bare) {
             bare->Clear();
@@ -135,7 +136,11 @@ int wmain(int argc, wchar_t** argv) {
             listing.push_back(Timed(bare->list(), [&] { paths = ListingFloor(folder.path()); }));
             insertion.push_back(Timed(bare->list(), [&] { bare->InsertRowsAtTop(paths); }));
             bench::Pump();
-            dropFloor.push_back(Timed(bare->list(), [&] { bare->InsertRowsAtTop(dropped); }));
+            // A dropped folder is no document, so each name the rule takes costs one query.
+            dropFloor.push_back(Timed(bare->list(), [&] {
+                for (const std::wstring& n : dropped) queried += ::GetFileAttributesW(n.c_str()) == INVALID_FILE_ATTRIBUTES;
+                bare->InsertRowsAtTop(dropped);
+            }));
             bench::Pump();
             // The program's scan on its own, to tell the listing from the list's work.
             std::vector<std::wstring> result;
@@ -177,6 +182,7 @@ int wmain(int argc, wchar_t** argv) {
         bench::Report("drop_rows_after", rowsAfterDrop, "rows");
         bench::Report("drop_2000_onto_10000", bench::Median(drop), "ms");
         bench::Report("drop_floor", dropFloorMs, "ms");
+        if (queried == 0) std::puts("");  // keeps the queries from being optimised away
         return 0;
     }
 

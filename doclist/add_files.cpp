@@ -1,4 +1,5 @@
 #include "doclist/doclist.h"
+#include "doclist/document_kind.h"
 #include "doclist/document_list.h"
 #include "framework/file_dialog.h"
 
@@ -6,11 +7,7 @@
 
 namespace doclist {
 
-bool IsDroppableName(std::wstring_view name) {
-    for (std::wstring_view suffix : {L"doc", L"docx", L"xls", L"xlsx", L"ppt", L"pptx"})
-        if (name.ends_with(suffix)) return true;
-    return false;
-}
+bool IsDroppableName(const std::wstring& name) { return DocumentKindOf(name).has_value(); }
 
 std::vector<std::wstring> DroppedNames(HDROP drop) {
     std::vector<std::wstring> names;

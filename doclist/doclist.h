@@ -16,14 +16,11 @@ namespace doclist {
 inline constexpr const wchar_t* kDocumentFilter =
     L"File(*.doc;*.docx;*.xls;*.xlsx;*.ppt;*.pptx)|*.doc;*.docx;*.xls;*.xlsx;*.ppt;*.pptx||";
 
-// A dropped name is taken when the end of the whole name is one of the six suffixes,
-// case-sensitive, with no dot required before it.
-bool IsDroppableName(std::wstring_view name);
+// A dropped name is taken when it names a document (document_kind.h): a dropped folder is
+// never one.
+bool IsDroppableName(const std::wstring& name);
 // Every name a drop carries, whole, in the drop's order.
 std::vector<std::wstring> DroppedNames(HDROP drop);
-
-// The folder scan keeps a path that contains one of the extensions anywhere, case-sensitive.
-bool HasDocumentExtension(std::wstring_view fullPath);
 
 // year..millisecond of a local time as the decimal digits of one number: later times compare
 // greater.
@@ -31,13 +28,14 @@ long long TimeKey(const SYSTEMTIME& local);
 // The key of a UTC file time, converted with the local time-zone rules in force.
 std::optional<long long> TimeKeyOfFileTime(const FILETIME& utc);
 
-// One qualifying entry of a folder listing, with the last-write time the listing reported.
+// One document lying in a listed folder, with the last-write time the listing reported.
 struct Candidate {
     std::wstring path;
     FILETIME listedWriteTime{};
 };
 
-// The qualifying entries lying directly in `folder`, in listing order.
+// The documents lying directly in `folder` (no sub-folders, nothing below them), in listing
+// order. Folders whose paths pass MAX_PATH are listed too.
 std::vector<Candidate> ListCandidates(const std::wstring& folder);
 // Each candidate's key from a fresh query of its path. An entry that has gone since the listing
 // keeps the time the listing reported, so it stays where it would have stood.

@@ -5,15 +5,10 @@
 
 #include "app/texts.h"
 #include "doclist/doclist.h"
+#include "doclist/document_kind.h"
 #include "doclist/document_list.h"
 
 namespace doclist {
-
-bool HasDocumentExtension(std::wstring_view fullPath) {
-    for (std::wstring_view ext : {L".doc", L".docx", L".xls", L".xlsx", L".ppt", L".pptx"})
-        if (fullPath.find(ext) != std::wstring_view::npos) return true;
-    return false;
-}
 
 long long TimeKey(const SYSTEMTIME& t) {
     long long key = t.wYear;
@@ -68,30 +63,22 @@ std::wstring ListingRoot(const std::wstring& pattern) {
     if (sep != std::wstring::npos) full.resize(sep);
     return full;
 }
-
-bool IsDotEntry(const WIN32_FIND_DATAW& entry) {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    return std::wstring_view(entry.cFileName) == L"." || std::wstring_view(entry.cFileName) == L"..";
-}
 }  // namespace
 
 std::vector<Candidate> ListCandidates(const std::wstring& folder) {
     std::vector<Candidate> candidates;
     const std::wstring pattern = folder + L"\\*.*";
-    // Windows refuses a listing pattern that does not fit in MAX_PATH; Wine lists it anyway,
-    // so the limit is kept here for both.
-    if (pattern.size() > MAX_PATH - 1) return candidates;
-
     WIN32_FIND_DATAW entry{};
-    FindHandle find(::FindFirstFileW(pattern.c_str(), &entry));
+    // Windows refuses a plain pattern past MAX_PATH; the \\?\ form lists such a folder too.
+    FindHandle find(::FindFirstFileW(LongPathForm(pattern).c_str(), &entry));
     if (!find.valid()) return candidates;
 
     std::wstring root = ListingRoot(pattern);
     if (!root.empty() && root.back() != L'\\' && root.back() != L'/') root += L'\\';
     do {
-        if (IsDotEntry(entry)) continue;
-        std::wstring path = root + entry.cFileName;
-        if (HasDocumentExtension(path)) candidates.push_back({std::move(path), entry.ftLastWriteTime});
+        // "." and ".." are folders, and folders are never documents.
+        if (!DocumentKindOf(entry.cFileName, entry.dwFileAttributes)) continue;
+        candidates.push_back({root + entry.cFileName, entry.ftLastWriteTime});
     } while (::FindNextFileW(find.get(), &entry));
     return candidates;
 }
@@ -102,7 +89,7 @@ std::vector<long long> QueryTimeKeys(const std::vector<Candidate>& candidates) {
     for (const Candidate& c : candidates) {
         FILETIME written = c.listedWriteTime;
         WIN32_FIND_DATAW entry{};
-        FindHandle find(::FindFirstFileW(c.path.c_str(), &entry));
+        FindHandle find(::FindFirstFileW(LongPathForm(c.path).c_str(), &entry));
         if (find.valid()) written = entry.ftLastWriteTime;
         keys.push_back(TimeKeyOfFileTime(written).value_or(0));
     }

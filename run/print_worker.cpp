@@ -1,17 +1,7 @@
 #include "run/print_worker.h"
 
+#include "doclist/document_kind.h"
 
-std::optional<DocumentKind> ClassifyDocument(const std::wstring& path) {
-    const size_t slash = path.rfind(L'\\');
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find(L'.');
-    // With no base before the first dot (no dot at all, or a leading one) the whole name counts.
-    const std::wstring kindText = dot == std::wstring::npos || dot == 0 ? name : name.substr(dot);
-    if (kindText.find(L"doc") != std::wstring::npos) return DocumentKind::Word;
-    if (kindText.find(L"xls") != std::wstring::npos) return DocumentKind::Excel;
-    if (kindText.find(L"ppt") != std::wstring::npos) return DocumentKind::PowerPoint;
-    return std::nullopt;
-}
 
 // What the thread and its owner share: the owner may give up on the thread, which then keeps
 // its own reference until it ends.
@@ -36,8 +26,9 @@ void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
         },
         &stop);
     for (size_t i = 0; i < job.paths.size() && !stop; ++i) {
+        // A row that is not a document fails at its turn without any server being asked.
         PrintOutcome outcome = PrintOutcome::NotADocument;
-        if (const std::optional<DocumentKind> kind = ClassifyDocument(job.paths[i]))
+        if (const std::optional<DocumentKind> kind = doclist::DocumentKindOf(job.paths[i]))
             outcome = com.ok() ? convert.Print(*kind, job.paths[i]) : PrintOutcome::Failed;
         ::PostMessageW(window, WM_PRINT_PROGRESS, static_cast<WPARAM>(i), static_cast<LPARAM>(outcome));
     }

@@ -25,11 +25,6 @@ inline constexpr LPARAM kPrinted = static_cast<LPARAM>(PrintOutcome::Printed);
 // (const wchar_t*, valid for the call). The worker waits until the window has answered.
 inline constexpr UINT WM_SERVER_START_FAILED = WM_APP + 2;
 
-// The kind of a document from its path: the file name after the last backslash, from its
-// first dot on (the whole name when it has no base before a dot), tested case-sensitively
-// for "doc", then "xls", then "ppt". Nothing when none of them is there.
-std::optional<DocumentKind> ClassifyDocument(const std::wstring& path);
-
 // One run, as the window hands it over: everything the worker needs, owned by the worker.
 struct PrintJob {
     std::vector<std::wstring> paths;  // entry i is row i of the list when the run started

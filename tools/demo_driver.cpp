@@ -3,6 +3,7 @@
 // "开始打印" and waits for the run to end. Not part of the product.
 //
 //   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
+//   demo_driver.exe start <printer> <copies> <path>... add the paths, print, return once it runs
 //   demo_driver.exe close                              end the program (Enter, then Yes)
 #include <windows.h>
 
@@ -95,8 +96,8 @@ int wmain(int argc, wchar_t** argv) {
         Press(question, IDYES);
         return 0;
     }
-    if (verb != L"run" || argc < 5) {
-        fwprintf(stderr, L"usage: demo_driver run <printer> <copies> <path>... | close\n");
+    if ((verb != L"run" && verb != L"start") || argc < 5) {
+        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | close\n");
         return 2;
     }
     for (int i = 4; i < argc; ++i)
@@ -110,6 +111,7 @@ int wmain(int argc, wchar_t** argv) {
         fwprintf(stderr, L"demo: the run did not start\n");
         return 1;
     }
+    if (verb == L"start") return 0;
     if (!WaitFor([&] { return ::IsWindowEnabled(start) != FALSE; }, 300000)) {
         fwprintf(stderr, L"demo: the run did not end\n");
         return 1;

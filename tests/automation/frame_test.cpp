@@ -66,4 +66,26 @@ TEST(DefaultPrinter, SwapPutsTheUsersDefaultBackOnceFromWhicheverThreadComesFirs
     EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
 }
 
+// SetDefaultPrinterW cannot put "none" back (given no name it keeps or picks a printer), so
+// the swap has to: after the document, there is again no default printer.
+TEST(DefaultPrinter, NoDefaultBeforeIsNoneAfterFromEitherThread) {
+    automation_test::SystemDefaultScope scope(kUserDefault);
+    for (bool fromUiThread : {false, true}) {
+        SCOPED_TRACE(fromUiThread ? "restored by the UI thread" : "restored by the swap");
+        automation_test::ClearSystemDefault();
+        {
+            DefaultPrinterSwap swap(kChosen);
+            EXPECT_EQ(swap.saved(), L"");
+            EXPECT_EQ(automation_test::SystemDefault(), kChosen);
+            if (fromUiThread) {
+                std::thread ui([] { RestorePendingDefaultPrinter(); });
+                ui.join();
+                EXPECT_EQ(automation_test::SystemDefault(), L"");
+            }
+        }
+        EXPECT_EQ(automation_test::SystemDefault(), L"");
+        EXPECT_EQ(ReadDefaultPrinter(), L"");
+    }
+}
+
 }  // namespace

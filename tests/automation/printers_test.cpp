@@ -300,6 +300,28 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
     }
 }
 
+// A user with no default printer: documents still print on the chosen printer, and the chosen
+// printer does not stay the default afterwards.
+TEST_F(Printers, NoDefaultPrinterBeforeLeavesNoneAfter) {
+    for (DocumentKind kind : {DocumentKind::Word, DocumentKind::Excel, DocumentKind::PowerPoint}) {
+        SCOPED_TRACE(Narrow(ExtensionOf(kind)));
+        officesim::ClearLog();
+        automation_test::ClearSystemDefault();
+        const std::wstring path = MakeDocument(L"no-default", kind);
+
+        Outcome outcome = Print(kind, path, PrintOptions{kChosen, 1, kSuiteMsOffice});
+        EXPECT_TRUE(outcome.printed);
+        EXPECT_TRUE(outcome.boxes.empty());
+        EXPECT_EQ(automation_test::SystemDefault(), L"") << "the chosen printer stayed the default";
+
+        std::vector<spool::Job> jobs = spool::WaitForJobs(FileName(path), 1, 30000);
+        ASSERT_EQ(jobs.size(), 1u) << "jobs titled " << Narrow(FileName(path));
+        EXPECT_EQ(jobs[0].queue, kChosen);
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+    }
+    automation_test::SetSystemDefault(kUserDefault);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 struct VersionCase {

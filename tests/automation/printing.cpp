@@ -57,4 +57,15 @@ void SetSystemDefault(const std::wstring& name) {
     if (!::SetDefaultPrinterW(name.c_str())) ADD_FAILURE() << "the spooler did not take the default printer";
 }
 
+void ClearSystemDefault() {
+    // The spooler has no call for it: the user's Device value is the default printer.
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", 0,
+                        KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(key, L"Device");
+        ::RegCloseKey(key);
+    }
+    if (!SystemDefault().empty()) ADD_FAILURE() << "the default printer could not be removed";
+}
+
 }  // namespace automation_test

@@ -48,6 +48,8 @@ Outcome Print(DocumentKind kind, const std::wstring& path, const PrintOptions& o
 // into SetDefaultPrinterW wherever it is included first.)
 std::wstring SystemDefault();
 void SetSystemDefault(const std::wstring& name);
+// Leaves the user with no default printer, as a fresh account or a removed printer does.
+void ClearSystemDefault();
 
 // Makes a printer the default for a scope and puts the one found back.
 class SystemDefaultScope {

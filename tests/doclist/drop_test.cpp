@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "doclist/doclist.h"
+#include "doclist/document_kind.h"
 #include "fixtures.h"
 #include "run/print_worker.h"
 #include "support/main_window.h"
@@ -9,51 +10,52 @@
 namespace {
 
 using fixtures::MakeDrop;
+using Kind = std::optional<DocumentKind>;
 
 void Drop(MainWindow& w, HDROP drop) { ::SendMessageW(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0); }
 
-TEST(Drop, SuffixRuleDecidesEachName) {
-    fixtures::TempFolder temp(L"drop-suffix");
-    const std::wstring folderNamedXls = temp / L"old.xls";
-    fixtures::MakeFolder(folderNamedXls, fixtures::Local(2016, 1, 1));
-    fixtures::MakeFile(folderNamedXls + L"\\inside.doc", fixtures::Local(2016, 1, 1));
-
+// Names with nothing on disk are judged by the name alone; the table of real files and
+// folders is in document_rule_test.cpp.
+TEST(Drop, NamesNotOnDiskAreJudgedByTheirFileName) {
+    const Kind word = DocumentKind::Word, excel = DocumentKind::Excel, powerPoint = DocumentKind::PowerPoint;
     struct Case {
         std::wstring name;
-        bool accepted;
+        Kind kind;
     } cases[] = {
-        {L"C:\\docs\\report.doc", true},
-        {L"C:\\docs\\REPORT.DOC", false},
-        {L"C:\\docs\\report.Doc", false},
-        {L"C:\\docs\\notes.docm", false},
-        {L"C:\\docs\\mydoc", true},  // no dot needed
-        {L"C:\\docs\\letter.docx", true},
-        {L"C:\\docs\\sheet.xlsx", true},
-        {L"C:\\docs\\slides.pptx", true},
-        {L"C:\\docs\\slides.ppt", true},
-        {L"C:\\docs\\sheet.xls", true},
-        {L"C:\\docs\\sheet.XLS", false},
-        {L"C:\\docs\\report.pdf", false},
-        {L"C:\\docs\\report.doc ", false},
-        {L"C:\\我的 文档\\报告 2016.doc", true},
-        {folderNamedXls, true},  // a folder is judged by its name and never opened
-        {L"oc", false},          // shorter than the suffix: compared whole
-        {L"doc", true},
+        {L"C:\\docs\\report.doc", word},
+        {L"C:\\docs\\REPORT.DOC", word},
+        {L"C:\\docs\\report.Doc", word},
+        {L"C:\\docs\\notes.docm", std::nullopt},
+        {L"C:\\docs\\mydoc", std::nullopt},  // a dot belongs to the extension
+        {L"C:\\docs\\slides.pptx", powerPoint},
+        {L"C:\\docs\\plan.ppt.doc", word},
+        {L"C:\\docs\\a.b.xls", excel},
+        {L"C:\\docs\\report.pdf", std::nullopt},
+        {L"C:\\docs\\report.doc ", std::nullopt},
+        {L"C:\\docs\\report.docx.lnk", std::nullopt},
+        {L"C:\\dir.doc\\sheet.XLSX", excel},
+        {L"C:\\dir.doc\\", std::nullopt},  // no file name at all
+        {L"C:\\dir.doc\\notes", std::nullopt},
+        {L"C:/docs/sheet.xls", excel},
+        {L"C:\\我的 文档\\报告 2016.doc", word},
+        {L"C:\\docs\\.pptx", powerPoint},
+        {L"doc", std::nullopt},
+        {L".DOC", word},
     };
     MainWindow w;
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name));
+        EXPECT_EQ(doclist::DocumentKindOf(c.name), c.kind);
         const int before = w.RowCount();
         HDROP drop = MakeDrop({c.name});
         Drop(w, drop);
         EXPECT_FALSE(fixtures::DropAlive(drop)) << "the drop was not released";
-        EXPECT_EQ(w.RowCount(), before + (c.accepted ? 1 : 0));
-        if (c.accepted && w.RowCount() == before + 1) {
+        EXPECT_EQ(w.RowCount(), before + (c.kind ? 1 : 0));
+        if (c.kind && w.RowCount() == before + 1) {
             EXPECT_EQ(w.Cell(0, 0), c.name);
             EXPECT_EQ(w.Cell(0, 1), L"待处理");
         }
         EXPECT_EQ(w.CountLabel(), std::to_wstring(w.RowCount()));
-        // The plain rule agrees with the window.
-        EXPECT_EQ(doclist::IsDroppableName(c.name), c.accepted);
     }
 }
 

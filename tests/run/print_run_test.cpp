@@ -23,28 +23,6 @@ using testing_ui::ModalResponder;
 
 namespace {
 
-TEST(PrintWorker, ClassifiesOnTheFileNameFromItsFirstDot) {
-    using K = DocumentKind;
-    struct Case { const wchar_t* path; std::optional<K> kind; } cases[] = {
-        {L"C:\\d\\report.docx", K::Word},       {L"C:\\d\\budget.xlsx", K::Excel},
-        {L"C:\\d\\deck.pptx", K::PowerPoint},   {L"C:\\d\\plan.ppt.doc", K::Word},
-        {L"C:\\d\\a.b.xls", K::Excel},          {L"C:\\d\\REPORT.DOC", std::nullopt},
-        {L"C:\\d\\mydoc", K::Word},             {L"C:\\d\\notes", std::nullopt},
-        {L"C:\\dir.doc\\sheet.xls", K::Excel},  {L"C:\\d\\s.xls", K::Excel},
-        {L"C:\\d\\x.xlsx", K::Excel},           {L"C:\\d\\.pptx", K::PowerPoint},
-        {L"C:\\d\\.hidden", std::nullopt},      {L"report.doc", K::Word},
-        {L"docs.txt", std::nullopt},            {L"C:\\d\\Report.doc", K::Word},
-        {L"C:\\d\\", std::nullopt},             {L"C:\\报告 2026\\年度 总结.docx", K::Word},
-    };
-    for (const Case& c : cases) {
-        std::optional<K> got = ClassifyDocument(c.path);
-        EXPECT_EQ(got.has_value(), c.kind.has_value()) << testing::PrintToString(std::wstring(c.path));
-        if (got && c.kind) {
-            EXPECT_EQ(*got, *c.kind) << testing::PrintToString(std::wstring(c.path));
-        }
-    }
-}
-
 TEST(PrintWorker, BusyIndicatorGeometry) {
     const BusyIndicatorGeometry g = BusyIndicatorAt(617, 555);
     EXPECT_EQ(g.anchor.x, 462);
@@ -186,7 +164,7 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
     for (const auto& p : {gone, broken, upper, pptx, xlsx, docx}) w.dlg().Documents().InsertDocument(p);
     w.dlg().Documents().UpdateFileCount();
     const std::map<std::wstring, const wchar_t*> expectedStatus = {
-        {docx, L"完成"}, {xlsx, L"完成"}, {pptx, L"完成"}, {upper, L"失败"}, {broken, L"失败"}, {gone, L"失败"},
+        {docx, L"完成"}, {xlsx, L"完成"}, {pptx, L"完成"}, {upper, L"完成"}, {broken, L"失败"}, {gone, L"失败"},
     };
 
     struct Round { const wchar_t* suite; const wchar_t* word; const wchar_t* excel; const wchar_t* ppt; int copies; };
@@ -223,29 +201,30 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
             EXPECT_EQ(w.Cell(i, 1), expectedStatus.at(w.Cell(i, 0))) << testing::PrintToString(w.Cell(i, 0));
         // A failed row says why; a printed one has nothing to say.
         const std::map<std::wstring, std::wstring> expectedReason = {
-            {docx, L""}, {xlsx, L""}, {pptx, L""}, {upper, OutcomeReason(PrintOutcome::NotADocument)},
+            {docx, L""}, {xlsx, L""}, {pptx, L""}, {upper, L""},
             {broken, OutcomeReason(PrintOutcome::Failed)}, {gone, OutcomeReason(PrintOutcome::FileUnreadable)},
         };
         for (int i = 0; i < w.RowCount(); ++i)
             EXPECT_EQ(w.dlg().Documents().ReasonAt(i), expectedReason.at(w.Cell(i, 0))) << i;
 
-        // Exactly the three printed documents reached the spooler, on the printers of Start.
-        std::vector<spool::Job> jobs = spool::WaitForJobs(token, jobsBefore + 3, 30000);
+        // Exactly the four printed documents reached the spooler, on the printers of Start; the
+        // upper-case name is a Word document like any other.
+        std::vector<spool::Job> jobs = spool::WaitForJobs(token, jobsBefore + 4, 30000);
         testing_ui::Pump(500);
         jobs = spool::FindJobs(token);
-        ASSERT_EQ(jobs.size(), jobsBefore + 3);
+        ASSERT_EQ(jobs.size(), jobsBefore + 4);
         std::sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
         // Presentations too print on the chosen printer.
-        const std::wstring expectQueue[] = {chosen, chosen, chosen};
+        const std::wstring expectQueue[] = {chosen, chosen, chosen, chosen};
         const std::wstring expectTitle[] = {fs::path(docx).filename().wstring(), fs::path(xlsx).filename().wstring(),
-                                            fs::path(pptx).filename().wstring()};
-        for (size_t k = 0; k < 3; ++k) {
+                                            fs::path(pptx).filename().wstring(), fs::path(upper).filename().wstring()};
+        for (size_t k = 0; k < 4; ++k) {
             const spool::Job& j = jobs[jobsBefore + k];
             EXPECT_EQ(j.queue, expectQueue[k]) << k;
             EXPECT_NE(j.title.find(expectTitle[k]), std::wstring::npos) << testing::PrintToString(j.title);
             EXPECT_EQ(j.copies, r.copies) << k;
         }
-        jobsBefore += 3;
+        jobsBefore += 4;
 
         // The suite of Start did the printing: only its servers were called.
         std::map<std::wstring, int> roles;
