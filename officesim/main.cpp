@@ -3,6 +3,7 @@
 //   officesim.exe /unregserver [ProgID...]   remove them again
 //   officesim.exe /role <ProgID> -Embedding  serve one role (started by COM)
 //   officesim.exe /role <ProgID> /user       the user's own copy: a window, up until it is closed
+//   officesim.exe /guard <handle>            started by a shared server: cleans up after it if it is killed
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -140,6 +141,75 @@ HWND OpenUserWindow(const Role& role) {
                            CW_USEDEFAULT, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
+// Wine's class table (in the RpcSs service) keeps a multiple-use registration until the
+// process revokes it, and hands it out first: a shared server ended from outside would make
+// every later activation of its class fail. Windows drops it with the process. The guard
+// waits for the server and, when it did not end by itself, restarts RpcSs, which forgets
+// every registration (COM starts it again on its next use).
+int Guard(HANDLE server) {
+    WaitForSingleObject(server, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(server, &code);
+    CloseHandle(server);
+    if (code == 0) return 0;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return 1;
+    SC_HANDLE rpcss = OpenServiceW(manager, L"RpcSs", SERVICE_STOP | SERVICE_START | SERVICE_QUERY_STATUS);
+    int rc = 1;
+    if (rpcss) {
+        auto query = [rpcss](SERVICE_STATUS_PROCESS& status) {
+            DWORD needed = 0;
+            return QueryServiceStatusEx(rpcss, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                        sizeof(status), &needed) != FALSE;
+        };
+        SERVICE_STATUS_PROCESS status{};
+        query(status);
+        // The old process must be gone, not only reported stopped, or it still answers with the old table.
+        HANDLE old = status.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId) : nullptr;
+        SERVICE_STATUS stop{};
+        ControlService(rpcss, SERVICE_CONTROL_STOP, &stop);
+        if (old) {
+            WaitForSingleObject(old, 10000);
+            CloseHandle(old);
+        }
+        for (int i = 0; i < 200 && query(status) && status.dwCurrentState != SERVICE_STOPPED; ++i) Sleep(50);
+        if (StartServiceW(rpcss, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) {
+            for (int i = 0; i < 200 && query(status) && status.dwCurrentState != SERVICE_RUNNING; ++i) Sleep(50);
+            rc = status.dwCurrentState == SERVICE_RUNNING ? 0 : 1;
+        }
+        CloseServiceHandle(rpcss);
+    }
+    CloseServiceHandle(manager);
+    return rc;
+}
+
+// The guard inherits a handle to this process, so that it sees the end even when the server
+// is killed before the guard has started; and it holds the marker event that tells tests a
+// guard is still at work (created here, so that it exists from the start).
+void StartGuard() {
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+        return;
+    std::wstring command = L"\"" + ModulePath() + L"\" /guard " +
+                           std::to_wstring(reinterpret_cast<UINT_PTR>(self));
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                       &pi)) {
+        std::wstring name = std::wstring(kGuardEventPrefix) + std::to_wstring(pi.dwProcessId);
+        HANDLE marker = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+        HANDLE held = nullptr;
+        if (marker) DuplicateHandle(GetCurrentProcess(), marker, pi.hProcess, &held, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        if (marker) CloseHandle(marker);
+        ResumeThread(pi.hThread);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(self);
+}
+
 int Serve(const Role& role, bool user) {
     g_role = &role;
     g_behaviour = LoadBehaviour(role);
@@ -156,6 +226,7 @@ int Serve(const Role& role, bool user) {
     static ClassFactory factory;
     DWORD cookie = 0;
     DWORD use = SharedProcess(role) ? REGCLS_MULTIPLEUSE : REGCLS_SINGLEUSE;
+    if (use == REGCLS_MULTIPLEUSE && UnderWine()) StartGuard();
     if (FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
         CoUninitialize();
         return 1;
@@ -255,6 +326,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (is(args[i], L"regserver") || is(args[i], L"unregserver"))
             return officesim::Registration(is(args[i], L"regserver"),
                                            std::vector<std::wstring>(args.begin() + i + 1, args.end()));
+        if (is(args[i], L"guard") && i + 1 < args.size())
+            return officesim::Guard(reinterpret_cast<HANDLE>(UINT_PTR(wcstoull(args[i + 1].c_str(), nullptr, 10))));
         if (is(args[i], L"role") && i + 1 < args.size()) {
             const officesim::Role* role = officesim::FindRole(args[i + 1]);
             bool user = i + 2 < args.size() && is(args[i + 2], L"user");

@@ -83,6 +83,7 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         if (HIWORD(wParam) != BN_CLICKED || id == kEditId || id == kTextId) return FALSE;
+        if (!GetDlgItem(dialog, id)) return TRUE;  // Escape on a window without that button
         auto* state = reinterpret_cast<PromptState*>(GetWindowLongPtrW(dialog, DWLP_USER));
         if (state && state->entered) {
             wchar_t text[256] = L"";

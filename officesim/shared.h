@@ -27,6 +27,9 @@ inline constexpr Role kRoles[] = {
 };
 
 // ProgIDs compare case-insensitively, as COM does.
+// A shared server's guard process holds an event of this name + its own process id.
+inline constexpr wchar_t kGuardEventPrefix[] = L"Local\\officesim-guard-";
+
 // Microsoft PowerPoint is single-instance: every client is served by one process.
 inline bool SharedProcess(const Role& role) { return _wcsicmp(role.progId, L"PowerPoint.Application") == 0; }
 

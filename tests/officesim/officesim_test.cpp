@@ -164,7 +164,7 @@ TEST_P(ExcelCycle, AnswersAndLogsEveryCallAndPrints) {
     ASSERT_NE(workbook, nullptr) << std::hex << opened.hr << " " << Narrow(opened.Description());
     Call(workbook, 2361, kMethod, Join({Missing(), Missing(), I4(2), I2(0)}, Repeat(Missing(), 5)), printed);
     EXPECT_EQ(printed.hr, S_OK) << Narrow(printed.Description());
-    Call(app, 316, kPut, {I4(0)}, calc);
+    Call(app, 316, kPut, {I4(-4135)}, calc);
     Call(app, 315, kPut, {Bool(false)}, calcSave);
     Call(app, 343, kPut, {Bool(false)}, alerts);
     Call(workbooks, 277, kMethod, {}, closed);
@@ -182,7 +182,7 @@ TEST_P(ExcelCycle, AnswersAndLogsEveryCallAndPrints) {
         Expect(L"Application 572 get", {}),
         Expect(L"Workbooks 1923 method", Cat({L"BSTR=" + file.Path(), M, L"I2=1"}, Times(M, 12))),
         Expect(L"Workbook 2361 method", Cat({M, M, L"I4=2", L"I2=0"}, Times(M, 5))),
-        Expect(L"Application 316 put", {L"I4=0"}),
+        Expect(L"Application 316 put", {L"I4=-4135"}),
         Expect(L"Application 315 put", {L"BOOL=0"}),
         Expect(L"Application 343 put", {L"BOOL=0"}),
         Expect(L"Workbooks 277 method", {}),

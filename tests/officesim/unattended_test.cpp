@@ -117,9 +117,9 @@ public:
     }
 
 private:
-    bool Step(const std::string& name, HRESULT hr) {
+    bool Step(const std::string& name, HRESULT hr, const CallResult* r = nullptr) {
         std::lock_guard<std::mutex> lock(mutex_);
-        steps_.push_back({name, hr});
+        steps_.push_back({r && hr != S_OK ? name + " (" + Narrow(r->Description()) + ")" : name, hr});
         return hr == S_OK;
     }
     void Run() {
@@ -137,7 +137,7 @@ private:
         auto put = [&](const std::pair<DISPID, Arg>& p) {
             CallResult r;
             Call(app, p.first, kPut, {p.second}, r);
-            return Step("put" + std::to_string(p.first), r.hr);
+            return Step("put" + std::to_string(p.first), r.hr, &r);
         };
         bool ok = true;
         for (const auto& p : form_.puts) ok = ok && put(p);
@@ -145,18 +145,18 @@ private:
             CallResult r;
             Call(app, ids.collection, kGet, {}, r);
             collection = r.TakeObject();
-            ok = Step("collection", r.hr);
+            ok = Step("collection", r.hr, &r);
         }
         if (ok) {
             CallResult r;
             Call(collection, ids.open, kMethod, OpenArgs(family, path_, form_.open), r);
             document = r.TakeObject();
-            ok = Step("open", r.hr);
+            ok = Step("open", r.hr, &r);
         }
         if (ok) {
             CallResult r;
             Call(document, ids.print, kMethod, PrintArgs(family), r);
-            ok = Step("print", r.hr);
+            ok = Step("print", r.hr, &r);
         }
         for (const auto& p : form_.putsBeforeClose) ok = ok && put(p);
         if (ok) {
@@ -164,7 +164,7 @@ private:
             if (family == Family::Word) Call(document, ids.close, kMethod, {form_.saveChanges, Missing(true), Missing(true)}, r);
             else if (family == Family::Excel) Call(collection, ids.close, kMethod, {}, r);
             else Call(document, ids.close, kMethod, {}, r);
-            ok = Step("close", r.hr);
+            ok = Step("close", r.hr, &r);
         }
         if (document) document->Release();
         if (collection) collection->Release();
@@ -172,7 +172,7 @@ private:
             CallResult r;
             if (family == Family::Word) Call(app, ids.quit, kMethod, {form_.saveChanges, Missing(true), Missing(true)}, r);
             else Call(app, ids.quit, kMethod, {}, r);
-            Step("quit", r.hr);
+            Step("quit", r.hr, &r);
         }
         app->Release();
     }
@@ -196,19 +196,6 @@ bool WaitForStall(const std::wstring& progId, DWORD timeoutMs, officesim::Logged
         }
     }
     return false;
-}
-
-ULONGLONG CpuMs(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return 0;
-    FILETIME created, exited, kernel, user;
-    ULONGLONG ms = 0;
-    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        auto value = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-        ms = (value(kernel) + value(user)) / 10000;
-    }
-    CloseHandle(process);
-    return ms;
 }
 
 // A fresh activation of the ProgID answers: ending a stalled server left nothing stale behind.
@@ -297,9 +284,9 @@ TEST_F(Unattended, UnsafeCallFormWaitsInAServerWindowUntilTheServerIsEnded) {
             EXPECT_TRUE(officesim::ServerWindows(stalled.pid).empty());
         }
         // Waiting, not working: the server uses no CPU and the call has not come back.
-        ULONGLONG cpu = CpuMs(stalled.pid);
+        ULONGLONG cpu = officesim::CpuMilliseconds(stalled.pid);
         Sleep(1500);
-        EXPECT_LT(CpuMs(stalled.pid) - cpu, 300u);
+        EXPECT_LT(officesim::CpuMilliseconds(stalled.pid) - cpu, 300u);
         EXPECT_FALSE(driver.Done()) << driver.Steps();
 
         EXPECT_TRUE(officesim::EndServer(stalled.pid));
@@ -540,10 +527,10 @@ TEST_F(Unattended, LongPrintShowsItsPagesUsesCpuAndCompletes) {
             }
     }
     ASSERT_NE(pid, 0u) << "no progress window; " << driver.Steps();
-    ULONGLONG cpu = CpuMs(pid);
+    ULONGLONG cpu = officesim::CpuMilliseconds(pid);
     Sleep(2500);
     EXPECT_FALSE(driver.Done());
-    EXPECT_GT(CpuMs(pid) - cpu, 300u) << "the server is not working";
+    EXPECT_GT(officesim::CpuMilliseconds(pid) - cpu, 300u) << "the server is not working";
     auto windows = officesim::ServerWindows(pid);
     ASSERT_FALSE(windows.empty());
     EXPECT_NE(windows[0].text, progress.text) << "the page shown did not move on: " << Narrow(progress.text);

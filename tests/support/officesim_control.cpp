@@ -101,11 +101,46 @@ void EndServers() {
 
 bool EndServer(DWORD pid) {
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!process) return true;
+    if (!process) return WaitForGuards();
     TerminateProcess(process, 1);
     bool gone = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
     CloseHandle(process);
-    return gone;
+    return WaitForGuards() && gone;
+}
+
+namespace {
+
+// A guard whose server is gone and that has not finished cleaning up. Guards are told
+// apart from servers by the event each one holds (kGuardEventPrefix + its process id).
+bool GuardAtWork() {
+    for (DWORD pid : RunningServers()) {
+        HANDLE marker = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(kGuardEventPrefix) + std::to_wstring(pid)).c_str());
+        if (!marker) continue;
+        CloseHandle(marker);
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        DWORD server = 0;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            if (entry.th32ProcessID == pid) server = entry.th32ParentProcessID;
+        CloseHandle(snapshot);
+        HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, server);
+        bool serverGone = !parent || WaitForSingleObject(parent, 0) == WAIT_OBJECT_0;
+        if (parent) CloseHandle(parent);
+        if (serverGone) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool WaitForGuards(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (GuardAtWork()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
 }
 
 bool WaitNoServers(DWORD timeoutMs) {

@@ -41,8 +41,14 @@ bool RegisterAll();
 // left one behind or asked it to hang.
 std::vector<DWORD> RunningServers();
 void EndServers();
-// Ends one server process (a hung one, or one waiting in a prompt) and waits until it is gone.
+// Ends one server process (a hung one, or one waiting in a prompt) and waits until it is gone
+// and its guard (below) has cleaned up after it.
 bool EndServer(DWORD pid);
+// A shared PowerPoint server has a guard process ("officesim.exe /guard") that restarts Wine's
+// RpcSs when the server is ended from outside, or the next activation would fail. Waits until
+// the guards of servers that are gone have done so (well under a second); false after timeoutMs.
+// A test that lets the program end a server should call this before the next activation.
+bool WaitForGuards(DWORD timeoutMs = 10000);
 // Waits until no officesim process runs; false after timeoutMs.
 bool WaitNoServers(DWORD timeoutMs);
 

@@ -1,5 +1,7 @@
 #include "officesim_windows.h"
 
+#include <tlhelp32.h>
+
 #include "officesim_control.h"
 
 namespace officesim {
@@ -70,6 +72,25 @@ bool WaitForServerWindow(DWORD pid, DWORD timeoutMs, ServerWindow* found) {
         if (GetTickCount() - start > timeoutMs) return false;
         Sleep(100);
     }
+}
+
+ULONGLONG CpuMilliseconds(DWORD pid) {
+    auto value = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    ULONGLONG total = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        if (!thread) continue;
+        FILETIME created, exited, kernel, user;
+        if (GetThreadTimes(thread, &created, &exited, &kernel, &user)) total += value(kernel) + value(user);
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return total / 10000;
 }
 
 bool PressButton(HWND window, const std::wstring& text) {

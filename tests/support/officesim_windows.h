@@ -22,6 +22,10 @@ std::vector<ServerWindow> ServerWindows(DWORD pid = 0);
 // Waits until pid shows a visible top-level window; false after timeoutMs.
 bool WaitForServerWindow(DWORD pid, DWORD timeoutMs, ServerWindow* found = nullptr);
 
+// CPU time the process has used so far, in milliseconds, summed over its threads (Wine
+// answers per thread, not per process, for another process).
+ULONGLONG CpuMilliseconds(DWORD pid);
+
 // Presses the button with this text in the window (a person answering the prompt).
 bool PressButton(HWND window, const std::wstring& text);
 
