@@ -106,13 +106,35 @@ std::vector<DWORD> StartedServer::OwnIds() const {
     return ids;
 }
 
+namespace {
+ULONGLONG Ticks(const FILETIME& t) { return static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
+
+// The CPU time of a process's threads that still run; Wine reports no process times for
+// another process, but does for its threads.
+ULONGLONG ThreadCpuTime(DWORD pid) {
+    ULONGLONG total = 0;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        UniqueHandle thread(::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME created, exited, kernel, user;
+        if (thread && ::GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
+            total += Ticks(kernel) + Ticks(user);
+    }
+    return total;
+}
+}  // namespace
+
 ULONGLONG StartedServer::CpuTime() const {
     ULONGLONG total = 0;
     for (const Process& p : m_processes) {
         FILETIME created, exited, kernel, user;
-        if (!::GetProcessTimes(p.handle.get(), &created, &exited, &kernel, &user)) continue;
-        total += (static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-                 (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+        ULONGLONG process = 0;
+        if (::GetProcessTimes(p.handle.get(), &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
+        total += process ? process : ThreadCpuTime(p.id);
     }
     return total;
 }
