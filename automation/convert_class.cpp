@@ -156,6 +156,15 @@ struct ConvertClass::Run {
         if (server.StartedAny()) finished.push_back(std::move(server));
     }
 
+    // The processes the run started that may still serve its next documents.
+    std::vector<DWORD> OwnProcesses() const {
+        std::vector<DWORD> ids;
+        for (const StartedServer& s : finished)
+            if (!s.WaitEnded(0))
+                for (DWORD id : s.OwnIds()) ids.push_back(id);
+        return ids;
+    }
+
     Watchdog watchdog;
     ScopedBusyRetryFilter filter;  // cancels a call the watchdog gave up on
     ScopedCallListener listener;   // shows the watchdog every call of this thread
@@ -192,7 +201,7 @@ public:
         const int attempts = run.ended.contains(m_progId) ? kStartAttempts : 1;
         for (int i = 0; i < attempts; ++i) {
             if (i > 0) ::Sleep(kStartRetryDelayMs);
-            m_server.Before(m_progId);
+            m_server.Before(m_progId, run.OwnProcesses());
             hr = CreateServer(m_progId, m_app);
             m_server.After();
             if (SUCCEEDED(hr)) break;

@@ -13,10 +13,11 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
+// A REG_EXPAND_SZ value comes back expanded.
 std::wstring RegistryText(HKEY root, const std::wstring& key) {
     wchar_t value[1024] = {};
     DWORD size = sizeof(value);
-    if (::RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value, &size) !=
+    if (::RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
         ERROR_SUCCESS)
         return {};
     return value;
@@ -39,7 +40,22 @@ std::wstring ExecutableOf(const std::wstring& command) {
 struct WindowSearch {
     const std::vector<DWORD>* ids;
     bool found = false;
+    std::wstring* texts = nullptr;  // collects the windows' texts when given
 };
+
+// The text the system keeps for a window. For a window of another process GetWindowText sends
+// no message, so a server that hangs cannot hang us here.
+void AppendText(HWND hwnd, std::wstring& out) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hwnd, text, 256);
+    out += text;
+    out += L'\n';
+}
+
+BOOL CALLBACK CollectChildText(HWND hwnd, LPARAM param) {
+    if (::IsWindowVisible(hwnd)) AppendText(hwnd, *reinterpret_cast<std::wstring*>(param));
+    return TRUE;
+}
 
 BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
@@ -48,7 +64,10 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM param) {
     ::GetWindowThreadProcessId(hwnd, &pid);
     if (std::find(search->ids->begin(), search->ids->end(), pid) == search->ids->end()) return TRUE;
     search->found = true;
-    return FALSE;
+    if (!search->texts) return FALSE;
+    AppendText(hwnd, *search->texts);
+    ::EnumChildWindows(hwnd, &CollectChildText, reinterpret_cast<LPARAM>(search->texts));
+    return TRUE;
 }
 
 }  // namespace
@@ -64,8 +83,8 @@ std::wstring ServerExecutable(const std::wstring& progId) {
     return command.empty() ? std::wstring() : ExecutableOf(command);
 }
 
-std::vector<DWORD> ProcessesNamed(const std::wstring& exeName) {
-    std::vector<DWORD> ids;
+std::vector<ProcessEntry> ProcessesNamed(const std::wstring& exeName) {
+    std::vector<ProcessEntry> ids;
     if (exeName.empty()) return ids;
     UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return ids;
@@ -76,22 +95,24 @@ std::vector<DWORD> ProcessesNamed(const std::wstring& exeName) {
         std::wstring name = entry.szExeFile;
         const size_t slash = name.find_last_of(L"\\/");
         if (slash != std::wstring::npos) name.erase(0, slash + 1);
-        if (Lower(name) == wanted) ids.push_back(entry.th32ProcessID);
+        if (Lower(name) == wanted) ids.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
     }
     return ids;
 }
 
-void StartedServer::Before(const std::wstring& progId) {
+void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>& ours) {
     m_exe = ServerExecutable(progId);
     m_before = ProcessesNamed(m_exe);
+    std::erase_if(m_before, [&](const ProcessEntry& p) { return std::find(ours.begin(), ours.end(), p.id) != ours.end(); });
     m_processes.clear();
 }
 
 void StartedServer::After() {
-    for (DWORD id : ProcessesNamed(m_exe)) {
-        const bool own = std::find(m_before.begin(), m_before.end(), id) == m_before.end();
+    for (const ProcessEntry& p : ProcessesNamed(m_exe)) {
+        const bool own = std::none_of(m_before.begin(), m_before.end(), [&](const ProcessEntry& b) { return b.id == p.id; });
         const DWORD access = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | (own ? PROCESS_TERMINATE : 0);
-        if (HANDLE handle = ::OpenProcess(access, FALSE, id)) m_processes.push_back({id, own, UniqueHandle(handle)});
+        if (HANDLE handle = ::OpenProcess(access, FALSE, p.id))
+            m_processes.push_back({p.id, p.parent, own, UniqueHandle(handle)});
     }
 }
 
@@ -109,8 +130,8 @@ std::vector<DWORD> StartedServer::OwnIds() const {
 namespace {
 ULONGLONG Ticks(const FILETIME& t) { return static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
 
-// The CPU time of a process's threads that still run; Wine reports no process times for
-// another process, but does for its threads.
+// The CPU time of a process's threads that still run; Wine reports no (or too little) process
+// time for another process, but does for its threads.
 ULONGLONG ThreadCpuTime(DWORD pid) {
     ULONGLONG total = 0;
     UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -134,7 +155,8 @@ ULONGLONG StartedServer::CpuTime() const {
         FILETIME created, exited, kernel, user;
         ULONGLONG process = 0;
         if (::GetProcessTimes(p.handle.get(), &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
-        total += process ? process : ThreadCpuTime(p.id);
+        // Whichever sees more: a process's own figure can lag behind its threads' (Wine).
+        total += std::max(process, ThreadCpuTime(p.id));
     }
     return total;
 }
@@ -146,6 +168,16 @@ bool StartedServer::ShowsWindow() const {
     WindowSearch search{&ids};
     ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::wstring StartedServer::WindowTexts() const {
+    std::wstring texts;
+    if (m_processes.empty()) return texts;
+    std::vector<DWORD> ids;
+    for (const Process& p : m_processes) ids.push_back(p.id);
+    WindowSearch search{&ids, false, &texts};
+    ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return texts;
 }
 
 bool StartedServer::WaitEnded(DWORD ms) const {
@@ -160,8 +192,22 @@ bool StartedServer::WaitEnded(DWORD ms) const {
 }
 
 void StartedServer::End() {
-    for (Process& p : m_processes)
-        if (p.own && ::WaitForSingleObject(p.handle.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(p.handle.get(), 1);
+    auto isHelper = [&](const Process& p) {
+        return std::any_of(m_processes.begin(), m_processes.end(), [&](const Process& q) { return q.own && q.id == p.parent; });
+    };
+    auto terminate = [](const Process& p) {
+        if (::WaitForSingleObject(p.handle.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(p.handle.get(), 1);
+    };
+    // The server itself first: a helper it started may have work to do when it goes.
+    for (const Process& p : m_processes)
+        if (p.own && !isHelper(p)) terminate(p);
+    const ULONGLONG end = ::GetTickCount64() + 2000;
+    for (const Process& p : m_processes) {
+        if (!p.own || !isHelper(p)) continue;
+        const ULONGLONG now = ::GetTickCount64();
+        if (::WaitForSingleObject(p.handle.get(), now >= end ? 0 : static_cast<DWORD>(end - now)) == WAIT_TIMEOUT)
+            terminate(p);
+    }
     // Wait briefly so the next start of the same class finds the old one gone.
     WaitEnded(5000);
 }

@@ -14,8 +14,12 @@
 // (LocalServer32 of its class); empty when it is not registered that way.
 std::wstring ServerExecutable(const std::wstring& progId);
 
-// The ids of the running processes whose executable file name is `exeName` (any letter case).
-std::vector<DWORD> ProcessesNamed(const std::wstring& exeName);
+// The running processes whose executable file name is `exeName` (any letter case).
+struct ProcessEntry {
+    DWORD id;
+    DWORD parent;
+};
+std::vector<ProcessEntry> ProcessesNamed(const std::wstring& exeName);
 
 // The processes of one server start. Those running the server's executable afterwards that did
 // not run before are the run's own; a server the user already had open (one process serving
@@ -26,8 +30,9 @@ public:
     StartedServer(StartedServer&&) = default;
     StartedServer& operator=(StartedServer&&) = default;
 
-    // Call before the server is created.
-    void Before(const std::wstring& progId);
+    // Call before the server is created. `ours` are processes an earlier start of the same run
+    // brought into being (one process can serve every document): they stay the run's own.
+    void Before(const std::wstring& progId, const std::vector<DWORD>& ours = {});
     // Call after it was created (or failed to be).
     void After();
 
@@ -40,18 +45,23 @@ public:
     ULONGLONG CpuTime() const;
     // Whether one of those processes shows a window (a prompt, a progress box).
     bool ShowsWindow() const;
+    // The texts of the windows those processes show, children included: a progress box that
+    // counts pages changes them, a prompt waiting for a person does not.
+    std::wstring WindowTexts() const;
     // True once every process of the start's own has ended, waiting at most `ms`.
     bool WaitEnded(DWORD ms) const;
-    // Ends the processes of the start's own that still run.
+    // Ends the processes of the start's own that still run: the server first, then, after a
+    // moment to end by themselves, the helper processes it started.
     void End();
 
 private:
     struct Process {
         DWORD id;
+        DWORD parent;
         bool own;
         UniqueHandle handle;
     };
     std::wstring m_exe;
-    std::vector<DWORD> m_before;
+    std::vector<ProcessEntry> m_before;
     std::vector<Process> m_processes;
 };

@@ -62,6 +62,7 @@ void Watchdog::CallStarted() {
     if (m_calls++ == 0) {
         m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
         m_lastCpu = m_server ? m_server->CpuTime() : 0;
+        m_lastTexts = m_server ? m_server->WindowTexts() : std::wstring();
     }
 }
 
@@ -107,10 +108,12 @@ void Watchdog::Sample(ULONGLONG now) {
     if (now - m_lastSample >= 1000) {
         const ULONGLONG cpu = m_server->CpuTime();
         const ULONGLONG spool = SpoolProgress();
+        std::wstring texts = m_server->WindowTexts();
         const ULONGLONG perSecond = (cpu - m_lastCpu) * 1000 / (now - m_lastSample);
-        if (perSecond >= kWorkingCpuPerSecond || spool != m_lastSpool) m_lastWork = now;
+        if (perSecond >= kWorkingCpuPerSecond || spool != m_lastSpool || texts != m_lastTexts) m_lastWork = now;
         m_lastCpu = cpu;
         m_lastSpool = spool;
+        m_lastTexts = std::move(texts);
         m_lastSample = now;
     }
     const ServerActivity activity{static_cast<DWORD>(now - m_lastWork), m_server->ShowsWindow(),

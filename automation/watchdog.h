@@ -1,7 +1,7 @@
 // Gives up on an office server that holds a call and does nothing. Real servers wait for a
 // person behind prompts we cannot always prevent; a batch printer left alone must not wait with
-// them. A server that works (uses CPU time, or has spool data growing) is never cut, however
-// long its call takes: a long print keeps a server busy for minutes.
+// them. A server that works (uses CPU time, has spool data growing, or moves on the progress it
+// shows) is never cut, however long its call takes: a long print keeps a server busy for minutes.
 #pragma once
 
 #include <windows.h>
@@ -26,8 +26,10 @@ struct WatchdogLimits {
     static WatchdogLimits FromEnvironment();
 };
 
-// How much a server must do within one second to count as working: 1 % of a processor.
-inline constexpr ULONGLONG kWorkingCpuPerSecond = 100000;  // 100-ns units
+// How much a server must do within one second to count as working: 5 % of a processor. A
+// server waiting in a dialog still ticks over a little (1 to 2 % under Wine); a print keeps a
+// processor far busier than this.
+inline constexpr ULONGLONG kWorkingCpuPerSecond = 500000;  // 100-ns units
 
 // The decision alone, so it can be read (and tested) apart from the sampling.
 struct ServerActivity {
@@ -84,6 +86,7 @@ private:
     ULONGLONG m_lastSample = 0;
     ULONGLONG m_lastCpu = 0;
     ULONGLONG m_lastSpool = 0;
+    std::wstring m_lastTexts;
     ULONGLONG m_stopSeen = 0;
 
     std::thread m_sampler;  // last: started once everything above is in place

@@ -24,6 +24,9 @@ run "$B/bench_startup.exe" "$(winepath -w "$BUILD/tavrolin.exe")" "$(winepath -w
 echo "# print run (20 Word documents, officesim)"
 run "$B/bench_print.exe"
 
+echo "# watchdog (the shipped limits: a prompt, then a silent server)"
+run "$B/bench_watchdog.exe"
+
 echo "# ratios"
 awk '
   { v[$1] = $2 }

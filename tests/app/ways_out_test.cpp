@@ -16,6 +16,7 @@
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"
 #include "support/officesim_log.h"
+#include "support/officesim_windows.h"
 #include "support/program.h"
 #include "support/spool_capture.h"
 #include "support/ui.h"
@@ -79,13 +80,9 @@ protected:
         if (!driver.Start(BuildFolder() + L"\\demo_driver.exe", L"start " + chosen_ + L" 1 \"" + document.Path() + L"\"") ||
             driver.Wait(120000) != 0)
             return nullptr;
-        const bool printing = testing_ui::PumpUntil(
-            [&] {
-                for (const auto& call : officesim::ReadLog(L"Word.Application"))
-                    if (call.dispid == 446) return true;
-                return false;
-            },
-            60000);
+        // The server shows its printing progress while PrintOut works (and logs the call only
+        // when it ends).
+        const bool printing = testing_ui::PumpUntil([] { return !officesim::ServerWindows().empty(); }, 60000);
         return printing ? main : nullptr;
     }
 
