@@ -1,5 +1,9 @@
 #include "app/tavrolin_app.h"
 
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/tavrolin_dlg.h"
 #include "app/texts.h"
 #include "framework/scoped.h"
@@ -15,14 +19,60 @@ const MessageMap* CTavrolinApp::GetMessageMap() const {
     return &map;
 }
 
+namespace {
+
+// How long a second launch with names waits for the running instance's window: launched
+// together (several files opened at once), the first may still be building it.
+constexpr DWORD kFindWindowWaitMs = 10000;
+// How long it waits for that window to take the names.
+constexpr UINT kHandOverWaitMs = 10000;
+
+void ShowUsage() {
+    const std::wstring text = std::wstring(texts::kUsageStart) + AfxGetAppName() + L".exe" + texts::kUsageRest;
+    ::MessageBoxW(nullptr, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONINFORMATION);
+}
+
+// The running instance's window, waited for at most waitMs.
+HWND FindRunningWindow(DWORD waitMs) {
+    const ULONGLONG end = ::GetTickCount64() + waitMs;
+    HWND running = ::FindWindowW(nullptr, texts::kMainTitle);
+    while (!running && ::GetTickCount64() < end) {
+        ::Sleep(50);
+        running = ::FindWindowW(nullptr, texts::kMainTitle);
+    }
+    return running;
+}
+
+void HandOver(HWND running, const std::vector<std::wstring>& names) {
+    std::vector<wchar_t> block = command_line::PackNames(names);
+    if (!running || block.empty()) return;
+    COPYDATASTRUCT data{command_line::kCopyDataAddNames, static_cast<DWORD>(block.size() * sizeof(wchar_t)), block.data()};
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverWaitMs,
+                          &result);
+}
+
+}  // namespace
+
 BOOL CTavrolinApp::InitInstance() {
+    const std::vector<std::wstring> arguments = command_line::Arguments(::GetCommandLineW());
+    if (command_line::WantsUsage(arguments)) {
+        ShowUsage();
+        return FALSE;
+    }
+    // Made full here, against the directory this launch was started in, before anything could
+    // change it or the names go to another process.
+    const std::vector<std::wstring> names = command_line::FullPaths(arguments);
+
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, texts::kSingleInstanceMutex);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        // Another instance runs: bring its window forward and end without one of our own.
-        HWND running = ::FindWindowW(nullptr, texts::kMainTitle);
+        // Another instance runs: bring its window forward, hand it our names, and end without
+        // a window of our own.
+        HWND running = FindRunningWindow(names.empty() ? 0 : kFindWindowWaitMs);
         ::ShowWindow(running, SW_SHOW);
         ::SetForegroundWindow(running);
         ::FlashWindow(running, TRUE);
+        HandOver(running, names);
         if (mutex) ::CloseHandle(mutex);
         return FALSE;
     }
@@ -31,6 +81,7 @@ BOOL CTavrolinApp::InitInstance() {
     // The printers are read while the rest starts up and the window is built.
     auto* dlg = new CTavrolinDlg;
     dlg->BeginReadingPrinters();
+    dlg->AddOnStart(names);
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);

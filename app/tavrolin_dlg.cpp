@@ -3,6 +3,7 @@
 #include <memory>
 #include <system_error>
 
+#include "app/command_line.h"
 #include "app/resource.h"
 #include "app/texts.h"
 #include "automation/default_printer.h"
@@ -24,6 +25,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnMessage<&CTavrolinDlg::OnEraseBkgnd>(WM_ERASEBKGND),
     OnMessage<&CTavrolinDlg::OnEndSession>(WM_ENDSESSION),
     OnMessage<&CTavrolinDlg::OnNotify>(WM_NOTIFY),
+    OnMessage<&CTavrolinDlg::OnCopyData>(WM_COPYDATA),
     OnCommand<&CTavrolinDlg::OnVisitWebsite>(IDC_VISIT_WEBSITE),
     OnCommand<&CTavrolinDlg::OnAbout>(IDC_ABOUT),
     OnCommand<&CTavrolinDlg::OnCancel>(IDCANCEL),
@@ -131,6 +133,9 @@ BOOL CTavrolinDlg::OnInitDialog() {
     suite.AddString(texts::kSuiteNameWps);
     suite.SetCurSel(0);
 
+    // Before the title: a second launch finds the window by it, and its names come after ours.
+    if (!m_startNames.empty()) m_documents.AddNames(std::exchange(m_startNames, {}), false);
+
     SetWindowText(texts::kMainTitle);
     return TRUE;
 }
@@ -168,9 +173,23 @@ std::optional<LRESULT> CTavrolinDlg::OnPaint(WPARAM, LPARAM) {
 
 LRESULT CTavrolinDlg::OnNotify(WPARAM, LPARAM header) {
     auto* nm = reinterpret_cast<NMHDR*>(header);
-    if (nm && nm->idFrom == IDC_DOCUMENT_LIST && nm->code == LVN_GETINFOTIPW)
+    if (!nm || nm->idFrom != IDC_DOCUMENT_LIST) return 0;
+    if (nm->code == LVN_GETINFOTIPW) {
         m_documents.OnInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    } else if (nm->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_DELETE) {
+        // The key is the button: refused whenever the button is (during a run).
+        if (::IsWindowEnabled(GetDlgItem(IDC_REMOVE_FILE))) OnRemoveFile();
+    }
     return 0;
+}
+
+LRESULT CTavrolinDlg::OnCopyData(WPARAM, LPARAM data) {
+    const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(data);
+    std::optional<std::vector<std::wstring>> names;
+    if (block) names = command_line::UnpackNames(*block);
+    if (!names) return FALSE;
+    m_documents.AddNames(*names, m_run.Active());
+    return TRUE;
 }
 
 void CTavrolinDlg::OnAddFiles() { m_documents.AddFromFileDialog(); }

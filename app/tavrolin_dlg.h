@@ -5,6 +5,7 @@
 
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "doclist/document_list.h"
@@ -38,6 +39,8 @@ public:
     // (slow through CUPS) come in while the window is being built. Without it the window
     // reads them itself when it initialises.
     void BeginReadingPrinters();
+    // Names from the command line, added as a drop of them would be once the list is set up.
+    void AddOnStart(std::vector<std::wstring> names) { m_startNames = std::move(names); }
 
 protected:
     void DoDataExchange() override;
@@ -55,6 +58,8 @@ protected:
     std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
 
     LRESULT OnNotify(WPARAM, LPARAM header);
+    // A second launch's names (command_line::kCopyDataAddNames); TRUE when the block was ours.
+    LRESULT OnCopyData(WPARAM, LPARAM data);
     void OnAddFiles();
     void OnDropFiles(HDROP drop);
     void OnAddFolder();
@@ -80,4 +85,5 @@ private:
     PrintRunController m_run;
     std::future<PrinterChoices> m_printerRead;
     dpi::DialogScaler m_dpiScaler;
+    std::vector<std::wstring> m_startNames;
 };

@@ -54,6 +54,16 @@ inline constexpr const wchar_t* kCleared = L"清空成功";
 inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
 inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
 
+// The usage box of "/?"; the program's file name goes between the two parts.
+inline constexpr const wchar_t* kUsageStart = L"用法：";
+inline constexpr const wchar_t* kUsageRest =
+    L" [文件 ...]\r\n\r\n"
+    L"命令行上的文件会加入文件列表，规则与拖入列表相同：只加入 Word、Excel 和 PowerPoint 文档，"
+    L"列表中已有的文件不会重复加入。含空格的路径请加英文引号，相对路径按当前目录补全。\r\n\r\n"
+    L"程序已在运行时，文件会加入正在运行的窗口；正在打印时不加入。\r\n\r\n"
+    L"也可以把文件拖到程序图标上，或使用右键菜单中的“打开方式”和“发送到”。\r\n\r\n"
+    L"/?    显示本说明";
+
 // Why a row is "失败", shown as the row's tip.
 inline constexpr const wchar_t* kReasonNotADocument = L"不是 Word、Excel 或 PowerPoint 文档";
 inline constexpr const wchar_t* kReasonFileUnreadable = L"文件不存在或无法读取";

@@ -53,13 +53,17 @@ void DocumentList::AddFromFileDialog() {
 }
 
 void DocumentList::AddDropped(HDROP drop, bool refused) {
+    AddNames(refused ? std::vector<std::wstring>() : doclist::DroppedNames(drop), refused);
+    ::DragFinish(drop);
+}
+
+void DocumentList::AddNames(const std::vector<std::wstring>& names, bool refused) {
     // Rows keep their index for the whole of a run, so nothing may be inserted above them.
     if (!refused) {
         std::vector<std::wstring> accepted;
-        for (std::wstring& name : doclist::DroppedNames(drop))
-            if (doclist::IsDroppableName(name)) accepted.push_back(std::move(name));
+        for (const std::wstring& name : names)
+            if (doclist::IsDroppableName(name)) accepted.push_back(name);
         AddNewDocuments(accepted);
     }
     UpdateFileCount();
-    ::DragFinish(drop);
 }

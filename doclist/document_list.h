@@ -48,6 +48,9 @@ public:
     // The commands.
     void AddFromFileDialog();             // 添加文件
     void AddDropped(HDROP drop, bool refused);  // files dropped on the window; released here
+    // Names from outside the window (a drop, the command line, a second launch): those the drop
+    // rule takes, in order, unless refused (during a run); the count label is refreshed either way.
+    void AddNames(const std::vector<std::wstring>& names, bool refused);
     void AddFolder();                     // 添加文件夹
     void RemoveSelected();                // 移除文件
     void Clear();                         // 清空列表

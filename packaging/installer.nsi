@@ -108,9 +108,11 @@ Section "Tavrolin"
     CreateShortcut "$SMPROGRAMS\Tavrolin.lnk" "$INSTDIR\tavrolin.exe" "" "$INSTDIR\tavrolin.exe" 0 \
         SW_SHOWNORMAL "" "Word、Excel、PPT 批量打印"
     ; Send To is a per-user folder on every Windows; a machine-wide install puts it in the
-    ; installing user's.
+    ; installing user's. The shortcut carries no arguments of its own: the shell appends the
+    ; chosen files' full paths, and the program adds them to its list.
     SetShellVarContext current
-    CreateShortcut "$SENDTO\Tavrolin.lnk" "$INSTDIR\tavrolin.exe" "" "$INSTDIR\tavrolin.exe" 0
+    CreateShortcut "$SENDTO\Tavrolin.lnk" "$INSTDIR\tavrolin.exe" "" "$INSTDIR\tavrolin.exe" 0 \
+        SW_SHOWNORMAL "" "加入 Tavrolin 的打印列表"
     ${If} $AllUsers == "1"
         SetShellVarContext all
     ${EndIf}

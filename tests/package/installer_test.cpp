@@ -57,20 +57,29 @@ std::set<std::wstring> FolderEntries(const std::wstring& dir) {
     return names;
 }
 
-// What a shortcut starts, as the shell reads it.
-std::wstring ShortcutTarget(const std::wstring& lnk) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return L"";
+// What a shortcut starts, and the arguments it adds, as the shell reads them.
+struct Shortcut {
     std::wstring target;
+    std::wstring arguments;
+};
+
+Shortcut ReadShortcut(const std::wstring& lnk) {
+    Shortcut shortcut;
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return shortcut;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_PPV_ARGS(&file)))) {
         wchar_t path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
-            target = path;
+        wchar_t arguments[1024] = {};
+        if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)) &&
+            SUCCEEDED(link->GetArguments(arguments, 1024))) {
+            shortcut.target = path;
+            shortcut.arguments = arguments;
+        }
         file->Release();
     }
     link->Release();
-    return target;
+    return shortcut;
 }
 
 bool KeyExists(HKEY root) {
@@ -174,8 +183,11 @@ void InstallCheckAndUninstall(const Mode& mode) {
               (std::set<std::wstring>{L"LICENSE.txt", L"tavrolin.exe", L"uninstall.exe", L"说明.txt"}));
     EXPECT_EQ(Bytes(mode.File(L"tavrolin.exe")), Bytes(testing_program::ProgramPath()));
     const std::wstring program = mode.File(L"tavrolin.exe");
-    EXPECT_EQ(ShortcutTarget(mode.startMenu), program) << mode.startMenu;
-    EXPECT_EQ(ShortcutTarget(mode.sendTo), program) << mode.sendTo;
+    EXPECT_EQ(ReadShortcut(mode.startMenu).target, program) << mode.startMenu;
+    // Send To appends the chosen files to the shortcut's command line: nothing of its own before them.
+    const Shortcut sendTo = ReadShortcut(mode.sendTo);
+    EXPECT_EQ(sendTo.target, program) << mode.sendTo;
+    EXPECT_EQ(sendTo.arguments, L"") << mode.sendTo;
 
     // The Add/Remove Programs entry, under the mode's own root only.
     EXPECT_FALSE(KeyExists(mode.otherRoot));

@@ -1,6 +1,9 @@
 #include "support/program.h"
 
+#include <commctrl.h>
 #include <winspool.h>
+
+#include <algorithm>
 
 namespace testing_program {
 
@@ -98,6 +101,38 @@ std::vector<std::wstring> ComboItems(HWND box) {
         items.push_back(text);
     }
     return items;
+}
+
+std::vector<std::wstring> ListColumn(HWND list, int column) {
+    std::vector<std::wstring> texts;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(list, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return texts;
+    // Room for the longest path the program keeps.
+    constexpr size_t kChars = 32768;
+    const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+    auto* remote = static_cast<BYTE*>(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    if (remote) {
+        auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        std::wstring text(kChars, L'\0');
+        const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = remoteText;
+            item.cchTextMax = static_cast<int>(kChars);
+            SIZE_T moved = 0;
+            if (!::WriteProcessMemory(process, remote, &item, sizeof(item), &moved)) break;
+            const size_t length = std::min(
+                static_cast<size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote))), kChars - 1);
+            if (length && !::ReadProcessMemory(process, remoteText, text.data(), length * sizeof(wchar_t), &moved)) break;
+            texts.emplace_back(text.data(), length);
+        }
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(process);
+    return texts;
 }
 
 }  // namespace testing_program

@@ -41,4 +41,9 @@ bool AnswerBox(DWORD pid, const std::wstring& text, int button, DWORD timeoutMs)
 // A combo box's items (from this process or another: the system carries the text across).
 std::vector<std::wstring> ComboItems(HWND box);
 
+// One column of a list view's rows, top first, from this process or another. List-view
+// messages carry pointers that the system does not carry across, so the item and its text
+// buffer live in the list's own process for the read.
+std::vector<std::wstring> ListColumn(HWND list, int column);
+
 }  // namespace testing_program

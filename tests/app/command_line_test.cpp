@@ -1,0 +1,212 @@
+// Names from outside the window: the command line's reading, the block a second launch sends
+// and the real window receiving it, and the Delete key of the document list.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "run/print_worker.h"
+#include "support/main_window.h"
+#include "temp_documents.h"
+
+using testing_ui::ModalBox;
+using testing_ui::ModalResponder;
+using Names = std::vector<std::wstring>;
+
+namespace {
+
+std::vector<std::wstring> Rows(MainWindow& w) {
+    std::vector<std::wstring> rows;
+    for (int i = 0; i < w.RowCount(); ++i) rows.push_back(w.Cell(i, 0));
+    return rows;
+}
+
+LRESULT SendBlock(MainWindow& w, ULONG_PTR tag, const std::vector<wchar_t>& block, DWORD bytes) {
+    COPYDATASTRUCT data{tag, bytes, bytes ? const_cast<wchar_t*>(block.data()) : nullptr};
+    return ::SendMessageW(w.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+LRESULT SendNames(MainWindow& w, const Names& names) {
+    const std::vector<wchar_t> block = command_line::PackNames(names);
+    return SendBlock(w, command_line::kCopyDataAddNames, block, static_cast<DWORD>(block.size() * sizeof(wchar_t)));
+}
+
+// A run that stays open until the test ends it: no worker thread is started.
+void StartIdleRun(MainWindow& w) {
+    WorkerStarter real = StartPrintWorker();
+    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };
+    w.Click(IDC_START);
+    StartPrintWorker() = real;
+}
+
+void EndRun(MainWindow& w) { ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0); }
+
+}  // namespace
+
+TEST(CommandLine, ArgumentsAfterTheProgramsOwnName) {
+    const std::wstring longName = L"C:\\" + std::wstring(290, L'长') + L".docx";
+    struct Case {
+        std::wstring line;
+        Names expected;
+    } cases[] = {
+        {L"tavrolin.exe", {}},
+        {L"\"C:\\Program Files\\Tavrolin\\tavrolin.exe\"   \t", {}},
+        {L"tavrolin.exe \"C:\\我的 文档\\报告 2016.docx\"\tb.xls", {L"C:\\我的 文档\\报告 2016.docx", L"b.xls"}},
+        {L"\"C:\\a b\\tavrolin.exe\" \"\" x.doc", {L"", L"x.doc"}},
+        {L"\"C:\\a b\\tavrolin.exe\"x.doc", {L"x.doc"}},
+        {L"tavrolin.exe \"" + longName + L"\"", {longName}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(command_line::Arguments(c.line.c_str()), c.expected) << testing::PrintToString(c.line);
+}
+
+TEST(CommandLine, UsageIsAskedForByItsFiveFormsOnly) {
+    for (const wchar_t* yes : {L"/?", L"-?", L"/help", L"-h", L"--help", L"/HELP", L"-H", L"--Help"})
+        EXPECT_TRUE(command_line::IsUsageRequest(yes)) << testing::PrintToString(std::wstring(yes));
+    for (const wchar_t* no : {L"?", L"help", L"/h", L"-help", L"--h", L"/?x", L"C:\\-h", L"-h.doc", L""})
+        EXPECT_FALSE(command_line::IsUsageRequest(no)) << testing::PrintToString(std::wstring(no));
+    EXPECT_TRUE(command_line::WantsUsage({L"a.doc", L"/?"}));
+    EXPECT_FALSE(command_line::WantsUsage({L"a.doc", L"b.doc"}));
+}
+
+TEST(CommandLine, NamesAreMadeFullAgainstTheCurrentDirectory) {
+    TempDocuments temp(L"cmdline-full");
+    const std::wstring here = temp.Folder(L"在 这里");
+    CurrentDirectory cd(here);
+    const std::wstring longName = std::wstring(200, L'长') + L"\\" + std::wstring(100, L'长') + L".docx";
+    const Names full = command_line::FullPaths(
+        {L"b.xls", L"", L"..\\上 一级.doc", L"C:\\abs\\d.doc", L".\\sub\\e.pptx", longName});
+    const Names expected{here + L"\\b.xls", temp.Path() + L"\\上 一级.doc", L"C:\\abs\\d.doc", here + L"\\sub\\e.pptx",
+                         here + L"\\" + longName};
+    EXPECT_EQ(full, expected);
+    ASSERT_EQ(full.size(), expected.size());
+    EXPECT_GT(full.back().size(), 300u);
+}
+
+TEST(CommandLine, BlockOfNames) {
+    const Names names{L"C:\\我的 文档\\报告.docx", L"C:\\" + std::wstring(300, L'x') + L".xls", L"d"};
+    const std::vector<wchar_t> block = command_line::PackNames(names);
+    std::wstring expected;
+    for (const auto& n : names) expected += n + L'\0';
+    expected += L'\0';
+    EXPECT_EQ(std::wstring(block.begin(), block.end()), expected);
+    COPYDATASTRUCT data{command_line::kCopyDataAddNames, static_cast<DWORD>(block.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(block.data())};
+    EXPECT_EQ(command_line::UnpackNames(data), names);
+    // Nothing to send: no block at all. Empty names are left out, as they would end the list.
+    EXPECT_TRUE(command_line::PackNames({}).empty());
+    EXPECT_TRUE(command_line::PackNames({L""}).empty());
+    EXPECT_EQ(command_line::PackNames({L"a", L"", L"b"}), (std::vector<wchar_t>{L'a', 0, L'b', 0, 0}));
+
+    struct Case {
+        const char* name;
+        ULONG_PTR tag;
+        std::wstring content;
+        DWORD bytes;  // 0: the content's size
+    } malformed[] = {
+        {"another tag", command_line::kCopyDataAddNames + 1, std::wstring(L"a.doc\0\0", 7), 0},
+        {"odd size", command_line::kCopyDataAddNames, std::wstring(L"a.doc\0\0", 7), 13},
+        {"no end", command_line::kCopyDataAddNames, std::wstring(L"a.doc", 5), 0},
+        {"one NUL at the end", command_line::kCopyDataAddNames, std::wstring(L"a.doc\0b.doc\0", 12), 0},
+        {"empty name inside", command_line::kCopyDataAddNames, std::wstring(L"a.doc\0\0b.doc\0\0", 14), 0},
+        {"empty list", command_line::kCopyDataAddNames, std::wstring(L"\0\0", 2), 0},
+        {"one character", command_line::kCopyDataAddNames, std::wstring(L"\0", 1), 0},
+        {"no data", command_line::kCopyDataAddNames, std::wstring(), 0},
+    };
+    for (const Case& c : malformed) {
+        COPYDATASTRUCT bad{c.tag, c.bytes ? c.bytes : static_cast<DWORD>(c.content.size() * sizeof(wchar_t)),
+                           c.content.empty() ? nullptr : const_cast<wchar_t*>(c.content.data())};
+        EXPECT_FALSE(command_line::UnpackNames(bad).has_value()) << c.name;
+    }
+}
+
+TEST(SecondLaunchNames, ReachTheWindowAsADropOfThemWould) {
+    TempDocuments temp(L"cmdline-copydata");
+    const std::wstring a = temp.File(L"a.doc"), b = temp.File(L"报 告.pptx"), c = temp.File(L"c.xlsx");
+    const std::wstring old = temp.File(L"old.docx"), text = temp.File(L"notes.txt");
+    MainWindow w;
+    w.AddRows({old.c_str()});
+
+    EXPECT_EQ(SendNames(w, {a, old, text, temp.Path(), b, a}), TRUE);
+    EXPECT_EQ(Rows(w), (Names{b, a, old})) << "in order, at the top, no duplicate, documents only";
+    EXPECT_EQ(w.Cell(0, 1), L"待处理");
+    EXPECT_EQ(w.CountLabel(), L"3");
+
+    // Malformed blocks carrying a name that would otherwise be added are ignored.
+    std::vector<wchar_t> block = command_line::PackNames({c});
+    const DWORD bytes = static_cast<DWORD>(block.size() * sizeof(wchar_t));
+    EXPECT_EQ(SendBlock(w, command_line::kCopyDataAddNames + 1, block, bytes), FALSE);
+    EXPECT_EQ(SendBlock(w, command_line::kCopyDataAddNames, block, bytes - sizeof(wchar_t)), FALSE) << "one NUL at the end";
+    EXPECT_EQ(SendBlock(w, command_line::kCopyDataAddNames, block, bytes - 1), FALSE) << "odd size";
+    EXPECT_EQ(SendBlock(w, command_line::kCopyDataAddNames, block, 0), FALSE) << "no data";
+    EXPECT_EQ(w.RowCount(), 3);
+
+    // During a run they are refused as a drop is, and taken once it has ended.
+    StartIdleRun(w);
+    ASSERT_TRUE(w.dlg().Run().Active());
+    EXPECT_EQ(SendNames(w, {c}), TRUE);
+    EXPECT_EQ(Rows(w), (Names{b, a, old}));
+    EXPECT_EQ(w.CountLabel(), L"3");
+    EndRun(w);
+    ASSERT_FALSE(w.dlg().Run().Active());
+    EXPECT_EQ(SendNames(w, {c}), TRUE);
+    EXPECT_EQ(Rows(w), (Names{c, b, a, old}));
+    EXPECT_EQ(w.CountLabel(), L"4");
+}
+
+TEST(DeleteKey, AsksAsTheRemoveButtonDoesAndNotDuringARun) {
+    MainWindow w;
+    w.AddRows({L"C:\\a.ppt", L"C:\\b.xls", L"C:\\c.doc"});
+    HWND list = w.item(IDC_DOCUMENT_LIST);
+    auto press = [&](UINT key) {
+        ::SetFocus(list);
+        ::SendMessageW(list, WM_KEYDOWN, key, 0);
+        ::SendMessageW(list, WM_KEYUP, key, 0xC0000001);
+    };
+    auto texts = [](const ModalResponder& person) {
+        std::vector<std::wstring> seen;
+        for (const ModalBox& box : person.Boxes()) seen.push_back(box.text);
+        return seen;
+    };
+    auto select = [&](int row) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    };
+
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_DELETE);
+        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"请选择一项"})) << "nothing selected";
+    }
+    select(1);
+    {
+        ModalResponder person([](const ModalBox&) { return IDCANCEL; });
+        press(VK_DELETE);
+        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗"}));
+        EXPECT_EQ(w.RowCount(), 3);
+    }
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_BACK);
+        press(VK_INSERT);
+        EXPECT_TRUE(person.Boxes().empty()) << "only Delete removes";
+        press(VK_DELETE);
+        ASSERT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗", L"移除成功"}));
+        EXPECT_EQ(person.Boxes()[0].owner, w.hwnd());
+        EXPECT_EQ(Rows(w), (Names{L"C:\\c.doc", L"C:\\a.ppt"}));
+        EXPECT_EQ(w.CountLabel(), L"2");
+    }
+
+    StartIdleRun(w);
+    ASSERT_TRUE(w.dlg().Run().Active());
+    select(0);
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_DELETE);
+        EXPECT_TRUE(person.Boxes().empty()) << "refused during a run, as the disabled button is";
+        EXPECT_EQ(w.RowCount(), 2);
+    }
+    EndRun(w);
+}
