@@ -1,5 +1,6 @@
 #include "app/tavrolin_app.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,7 @@ BOOL CTavrolinApp::InitInstance() {
     // change it or the names go to another process.
     const std::vector<std::wstring> names = command_line::FullPaths(arguments);
 
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, texts::kSingleInstanceMutex);
+    UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, texts::kSingleInstanceMutex));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance runs: bring its window forward, hand it our names, and end without
         // a window of our own.
@@ -73,13 +74,12 @@ BOOL CTavrolinApp::InitInstance() {
         ::SetForegroundWindow(running);
         ::FlashWindow(running, TRUE);
         HandOver(running, names);
-        if (mutex) ::CloseHandle(mutex);
         return FALSE;
     }
-    m_instanceMutex = mutex;
+    m_instanceMutex = mutex.release();
 
     // The printers are read while the rest starts up and the window is built.
-    auto* dlg = new CTavrolinDlg;
+    auto dlg = std::make_unique<CTavrolinDlg>();
     dlg->BeginReadingPrinters();
     dlg->AddOnStart(names);
 
@@ -93,10 +93,9 @@ BOOL CTavrolinApp::InitInstance() {
     // and printing still work, so the window comes up either way.
     ScopedCom ole(ScopedCom::Kind::Ole);
 
-    m_pMainWnd = dlg;
+    m_pMainWnd = dlg.get();
     dlg->DoModal();
 
     m_pMainWnd = nullptr;
-    delete dlg;
     return FALSE;
 }

@@ -39,7 +39,7 @@ std::wstring ExecutableOf(const std::wstring& command) {
 
 struct WindowSearch {
     const std::vector<DWORD>* ids;
-    bool found = false;
+    std::vector<HWND> found;
     std::wstring* texts = nullptr;  // collects the windows' texts when given
 };
 
@@ -63,8 +63,8 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM param) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
     if (std::find(search->ids->begin(), search->ids->end(), pid) == search->ids->end()) return TRUE;
-    search->found = true;
-    if (!search->texts) return FALSE;
+    search->found.push_back(hwnd);
+    if (!search->texts) return TRUE;
     AppendText(hwnd, *search->texts);
     ::EnumChildWindows(hwnd, &CollectChildText, reinterpret_cast<LPARAM>(search->texts));
     return TRUE;
@@ -161,11 +161,11 @@ ULONGLONG StartedServer::CpuTime() const {
     return total;
 }
 
-bool StartedServer::ShowsWindow() const {
-    if (m_processes.empty()) return false;
+std::vector<HWND> StartedServer::VisibleWindows() const {
+    if (m_processes.empty()) return {};
     std::vector<DWORD> ids;
     for (const Process& p : m_processes) ids.push_back(p.id);
-    WindowSearch search{&ids};
+    WindowSearch search{&ids, {}, nullptr};
     ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -175,7 +175,7 @@ std::wstring StartedServer::WindowTexts() const {
     if (m_processes.empty()) return texts;
     std::vector<DWORD> ids;
     for (const Process& p : m_processes) ids.push_back(p.id);
-    WindowSearch search{&ids, false, &texts};
+    WindowSearch search{&ids, {}, &texts};
     ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return texts;
 }

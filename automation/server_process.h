@@ -43,8 +43,9 @@ public:
 
     // CPU time used by every process serving the start so far, in 100-ns units.
     ULONGLONG CpuTime() const;
-    // Whether one of those processes shows a window (a prompt, a progress box).
-    bool ShowsWindow() const;
+    // The visible top-level windows of those processes (a prompt, a progress box, or the
+    // window of a copy the user works in).
+    std::vector<HWND> VisibleWindows() const;
     // The texts of the windows those processes show, children included: a progress box that
     // counts pages changes them, a prompt waiting for a person does not.
     std::wstring WindowTexts() const;

@@ -63,6 +63,7 @@ void Watchdog::CallStarted() {
         m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
         m_lastCpu = m_server ? m_server->CpuTime() : 0;
         m_lastTexts = m_server ? m_server->WindowTexts() : std::wstring();
+        m_windowsBefore = m_server ? m_server->VisibleWindows() : std::vector<HWND>();
     }
 }
 
@@ -116,7 +117,12 @@ void Watchdog::Sample(ULONGLONG now) {
         m_lastTexts = std::move(texts);
         m_lastSample = now;
     }
-    const ServerActivity activity{static_cast<DWORD>(now - m_lastWork), m_server->ShowsWindow(),
+    // Only a window that came up during the call can be waiting for a person about it; one
+    // that was there before (the user's own copy of the application) is not.
+    bool newWindow = false;
+    for (HWND w : m_server->VisibleWindows())
+        newWindow |= std::find(m_windowsBefore.begin(), m_windowsBefore.end(), w) == m_windowsBefore.end();
+    const ServerActivity activity{static_cast<DWORD>(now - m_lastWork), newWindow,
                                   m_stopSeen != 0, static_cast<DWORD>(now - m_callStart),
                                   m_stopSeen ? static_cast<DWORD>(now - m_stopSeen) : 0};
     if (!ShouldGiveUp(activity, m_limits)) return;

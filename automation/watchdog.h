@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "automation/dispatch.h"
 #include "automation/server_process.h"
@@ -87,6 +88,7 @@ private:
     ULONGLONG m_lastCpu = 0;
     ULONGLONG m_lastSpool = 0;
     std::wstring m_lastTexts;
+    std::vector<HWND> m_windowsBefore;  // shown when the call began: not the call's prompt
     ULONGLONG m_stopSeen = 0;
 
     std::thread m_sampler;  // last: started once everything above is in place

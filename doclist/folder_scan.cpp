@@ -7,6 +7,7 @@
 #include "doclist/doclist.h"
 #include "doclist/document_kind.h"
 #include "doclist/document_list.h"
+#include "framework/scoped.h"
 
 namespace doclist {
 
@@ -29,21 +30,6 @@ std::optional<long long> TimeKeyOfFileTime(const FILETIME& utc) {
 }
 
 namespace {
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : m_h(h) {}
-    ~FindHandle() {
-        if (valid()) ::FindClose(m_h);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 // The folder the listing of `pattern` walks, as a full path without the trailing pattern.
 std::wstring ListingRoot(const std::wstring& pattern) {
     std::wstring full(MAX_PATH, L'\0');

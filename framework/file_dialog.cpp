@@ -4,36 +4,9 @@
 
 #include "framework/framework.h"
 #include "framework/person.h"
+#include "framework/scoped.h"
 
 namespace {
-// Owns one COM interface pointer.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (m_p) m_p->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* operator->() const { return m_p; }
-    T** operator&() { return &m_p; }
-    T* get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
-
-class CoTaskString {
-public:
-    ~CoTaskString() { ::CoTaskMemFree(m_p); }
-    wchar_t** operator&() { return &m_p; }
-    const wchar_t* get() const { return m_p; }
-
-private:
-    wchar_t* m_p = nullptr;
-};
-
 FILEOPENDIALOGOPTIONS ItemDialogOptions(DWORD ofnFlags) {
     // The item dialog returns shell items; this program only deals in file-system paths.
     FILEOPENDIALOGOPTIONS options = FOS_FORCEFILESYSTEM;
@@ -55,7 +28,7 @@ FILEOPENDIALOGOPTIONS ItemDialogOptions(DWORD ofnFlags) {
 
 HRESULT AppendPath(IShellItem* item, std::vector<std::wstring>& paths) {
     CoTaskString path;
-    HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, &path);
+    HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, path.put());
     if (FAILED(hr)) return hr;
     paths.emplace_back(path.get());
     return S_OK;
@@ -105,7 +78,7 @@ INT_PTR CFileDialog::DoModal() {
 HRESULT CFileDialog::Show(HWND owner) {
     ComPtr<IFileDialog> dialog;
     HRESULT hr = ::CoCreateInstance(m_open ? CLSID_FileOpenDialog : CLSID_FileSaveDialog, nullptr,
-                                    CLSCTX_INPROC_SERVER, IID_IFileDialog, reinterpret_cast<void**>(&dialog));
+                                    CLSCTX_INPROC_SERVER, IID_IFileDialog, reinterpret_cast<void**>(dialog.put()));
     if (FAILED(hr)) return hr;
 
     FILEOPENDIALOGOPTIONS options = 0;
@@ -129,7 +102,7 @@ HRESULT CFileDialog::Show(HWND owner) {
     if (!m_initialFolder.empty()) {
         ComPtr<IShellItem> folder;
         if (SUCCEEDED(::SHCreateItemFromParsingName(m_initialFolder.c_str(), nullptr, IID_IShellItem,
-                                                    reinterpret_cast<void**>(&folder))))
+                                                    reinterpret_cast<void**>(folder.put()))))
             dialog->SetFolder(folder.get());
     }
 
@@ -139,22 +112,22 @@ HRESULT CFileDialog::Show(HWND owner) {
     std::vector<std::wstring> paths;
     if (m_open) {
         ComPtr<IFileOpenDialog> open;
-        hr = dialog->QueryInterface(IID_IFileOpenDialog, reinterpret_cast<void**>(&open));
+        hr = dialog->QueryInterface(IID_IFileOpenDialog, reinterpret_cast<void**>(open.put()));
         if (FAILED(hr)) return hr;
         ComPtr<IShellItemArray> items;
-        hr = open->GetResults(&items);
+        hr = open->GetResults(items.put());
         if (FAILED(hr)) return hr;
         DWORD count = 0;
         hr = items->GetCount(&count);
         if (FAILED(hr)) return hr;
         for (DWORD i = 0; i < count; ++i) {
             ComPtr<IShellItem> item;
-            if (FAILED(hr = items->GetItemAt(i, &item))) return hr;
+            if (FAILED(hr = items->GetItemAt(i, item.put()))) return hr;
             if (FAILED(hr = AppendPath(item.get(), paths))) return hr;
         }
     } else {
         ComPtr<IShellItem> item;
-        if (FAILED(hr = dialog->GetResult(&item))) return hr;
+        if (FAILED(hr = dialog->GetResult(item.put()))) return hr;
         if (FAILED(hr = AppendPath(item.get(), paths))) return hr;
     }
     m_paths = std::move(paths);

@@ -38,6 +38,40 @@ private:
     HANDLE m_handle = nullptr;
 };
 
+// Owns a directory listing from FindFirstFile; FindClose when it goes.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    ~FindHandle() {
+        if (valid()) ::FindClose(m_handle);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Owns a string the system allocated with CoTaskMemAlloc; CoTaskMemFree when it goes.
+class CoTaskString {
+public:
+    CoTaskString() = default;
+    ~CoTaskString() { ::CoTaskMemFree(m_p); }
+    CoTaskString(const CoTaskString&) = delete;
+    CoTaskString& operator=(const CoTaskString&) = delete;
+    wchar_t** put() {
+        ::CoTaskMemFree(m_p);
+        m_p = nullptr;
+        return &m_p;
+    }
+    const wchar_t* get() const { return m_p; }
+
+private:
+    wchar_t* m_p = nullptr;
+};
+
 // Owns a pen, brush, font or bitmap; DeleteObject when it goes.
 template <typename H>
 class GdiObject {

@@ -27,15 +27,12 @@ BusyIndicatorGeometry BusyIndicatorAt(int w, int h, UINT dpi) {
 
 void DrawBusyStep(HWND window, UINT dpi, int phase) {
     const BusyIndicatorGeometry g = ForWindow(window, dpi);
-    if (HDC dc = ::GetDC(window)) {
-        PaintBusyStep(dc, g, dpi, phase);
-        ::ReleaseDC(window, dc);
-    }
+    if (WindowDC dc(window); dc) PaintBusyStep(dc.get(), g, dpi, phase);
 }
 
 void PaintBusyStep(HDC dc, const BusyIndicatorGeometry& g, UINT dpi, int phase) {
-    GdiObject<HBRUSH> black(::CreateSolidBrush(RGB(0, 0, 0)));
-    GdiObject<HBRUSH> magenta(::CreateSolidBrush(RGB(255, 0, 255)));
+    BrushHandle black(::CreateSolidBrush(RGB(0, 0, 0)));
+    BrushHandle magenta(::CreateSolidBrush(RGB(255, 0, 255)));
     FontHandle font = painting::MakeUiFont(painting::kSmallPoints, dpi);
     SelectGuard select(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -46,9 +43,8 @@ void PaintBusyStep(HDC dc, const BusyIndicatorGeometry& g, UINT dpi, int phase) 
 
 void ClearBusyIndicator(HWND window, UINT dpi) {
     const BusyIndicatorGeometry g = ForWindow(window, dpi);
-    if (HDC dc = ::GetDC(window)) {
-        GdiObject<HBRUSH> ground(::CreateSolidBrush(painting::kGroundColour));
-        ::FillRect(dc, &g.area, ground.get());
-        ::ReleaseDC(window, dc);
+    if (WindowDC dc(window); dc) {
+        BrushHandle ground(::CreateSolidBrush(painting::kGroundColour));
+        ::FillRect(dc.get(), &g.area, ground.get());
     }
 }

@@ -28,9 +28,8 @@ UINT ForWindow(HWND hwnd) {
     static const auto getDpiForWindow = User32<GetDpiForWindowFn>("GetDpiForWindow");
     if (getDpiForWindow && hwnd)
         if (UINT d = getDpiForWindow(hwnd)) return d;
-    HDC dc = ::GetDC(hwnd);
-    const int d = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc) ::ReleaseDC(hwnd, dc);
+    WindowDC dc(hwnd);
+    const int d = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
     return d > 0 ? static_cast<UINT>(d) : kBase;
 }
 

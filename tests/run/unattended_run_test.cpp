@@ -159,7 +159,7 @@ TEST_F(UnattendedRun, AUsersOwnPowerPointKeepsRunningAndTheRunPrintsOnTheChosenP
     w.dlg().Documents().AddNewDocuments({deck.Path()});
     RunList(w, L"MS Office", 1);
 
-    EXPECT_EQ(w.Cell(0, 1), L"完成");
+    EXPECT_EQ(w.Cell(0, 1), L"完成") << testing::PrintToString(w.dlg().Documents().ReasonAt(0));
     const std::vector<spool::Job> jobs = spool::WaitForJobs(deck.Name(), 1, 30000);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].queue, chosen);
