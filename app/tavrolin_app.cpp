@@ -88,11 +88,8 @@ BOOL CTavrolinApp::InitInstance() {
 
     CWinApp::InitInstance();
 
-    // The UI thread's apartment, before any shell dialog or drop target: the file dialog and
-    // the folder browser are COM objects. Without it they cannot be shown, but the list, drops
-    // and printing still work, so the window comes up either way.
-    ScopedCom ole(ScopedCom::Kind::Ole);
-
+    // The UI thread's apartment is made before the first shell dialog (AfxEnsureUiApartment),
+    // not here: start-up does not wait for COM, and drops need none.
     m_pMainWnd = dlg.get();
     dlg->DoModal();
 

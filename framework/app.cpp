@@ -60,13 +60,26 @@ int AfxWinMain() {
     // A dialog-based application does all its work inside InitInstance and returns false from
     // it, so there is no message loop of the framework's own after it.
     app->InitInstance();
-    return app->ExitInstance();
+    const int result = app->ExitInstance();
+    app->m_uiApartment.reset();
+    return result;
+}
+
+bool AfxEnsureUiApartment() {
+    if (CWinApp* app = AfxGetApp()) {
+        if (!app->m_uiApartment) app->m_uiApartment.emplace(ScopedCom::Kind::Ole);
+        return app->m_uiApartment->ok();
+    }
+    // No application object (a test host): the thread keeps its apartment until it ends.
+    thread_local ScopedCom apartment(ScopedCom::Kind::Ole);
+    return apartment.ok();
 }
 
 // ---------------------------------------------------------------------------------------------
 
 std::optional<std::wstring> CShellManager::BrowseForFolder(HWND owner, const wchar_t* title, UINT flags) {
     if (const auto* scripted = person::ScriptedFolderBrowser()) return (*scripted)({owner, title ? title : L"", flags});
+    if (!AfxEnsureUiApartment()) return std::nullopt;
     BROWSEINFOW bi{};
     bi.hwndOwner = owner;
     bi.lpszTitle = title;

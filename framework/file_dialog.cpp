@@ -76,6 +76,7 @@ INT_PTR CFileDialog::DoModal() {
 }
 
 HRESULT CFileDialog::Show(HWND owner) {
+    if (!AfxEnsureUiApartment()) return CO_E_NOTINITIALIZED;
     ComPtr<IFileDialog> dialog;
     HRESULT hr = ::CoCreateInstance(m_open ? CLSID_FileOpenDialog : CLSID_FileSaveDialog, nullptr,
                                     CLSCTX_INPROC_SERVER, IID_IFileDialog, reinterpret_cast<void**>(dialog.put()));

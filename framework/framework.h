@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "framework/scoped.h"
+
 class CWnd;
 
 // ---------------------------------------------------------------------------------------------
@@ -226,6 +228,8 @@ public:
 
     std::wstring m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
+    // Made by AfxEnsureUiApartment, undone when the application's work is over.
+    std::optional<ScopedCom> m_uiApartment;
 
 protected:
     // Restart-manager support requested by the application's constructor.
@@ -233,6 +237,10 @@ protected:
 };
 
 CWinApp* AfxGetApp();
+// The UI thread's OLE apartment, made once on first need (the shell's file dialog and folder
+// browser are COM objects) and kept until the application ends, so that start-up does not wait
+// for COM. False when the thread's apartment cannot be had.
+bool AfxEnsureUiApartment();
 HWND AfxGetMainWnd();
 const wchar_t* AfxGetAppName();
 

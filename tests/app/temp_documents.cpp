@@ -4,33 +4,15 @@
 
 #include <cwchar>
 
+#include "support/files.h"
+
 namespace {
 
-// The extended form lets every call below work on paths past MAX_PATH.
-std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
-
+// The long form lets every call below work on paths past MAX_PATH.
 void MakeFolders(const std::wstring& path) {
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        ::CreateDirectoryW(Extended(path.substr(0, at)).c_str(), nullptr);
-    ::CreateDirectoryW(Extended(path).c_str(), nullptr);
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = ::FindFirstFileW(Extended(path + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                ::DeleteFileW(Extended(child).c_str());
-        } while (::FindNextFileW(find, &found));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(Extended(path).c_str());
+        ::CreateDirectoryW(testing_files::LongForm(path.substr(0, at)).c_str(), nullptr);
+    ::CreateDirectoryW(testing_files::LongForm(path).c_str(), nullptr);
 }
 
 }  // namespace
@@ -45,12 +27,12 @@ TempDocuments::TempDocuments(const std::wstring& stem) {
     MakeFolders(m_path);
 }
 
-TempDocuments::~TempDocuments() { RemoveTree(m_path); }
+TempDocuments::~TempDocuments() { testing_files::RemoveTree(m_path); }
 
 std::wstring TempDocuments::File(const std::wstring& relative) const {
     const std::wstring path = m_path + L"\\" + relative;
     MakeFolders(path.substr(0, path.find_last_of(L'\\')));
-    HANDLE file = ::CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = ::CreateFileW(testing_files::LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     const char content[] = "a document\r\n";
     DWORD written = 0;
     ::WriteFile(file, content, sizeof(content) - 1, &written, nullptr);

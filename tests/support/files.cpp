@@ -16,6 +16,26 @@ std::string ReadAll(const std::wstring& path) {
     return data;
 }
 
+std::wstring LongForm(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = ::FindFirstFileW(LongForm(path + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileW(LongForm(child).c_str());
+        } while (::FindNextFileW(find, &entry));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(LongForm(path).c_str());
+}
+
 std::wstring Wide(const std::string& utf8) {
     int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
