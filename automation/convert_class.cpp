@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/texts.h"

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "doclist/document_kind.h"
@@ -80,8 +79,6 @@ public:
     ~ConvertClass();
     ConvertClass(const ConvertClass&) = delete;
     ConvertClass& operator=(const ConvertClass&) = delete;
-
-    const PrintOptions& options() const { return m_options; }
 
     PrintOutcome Print(DocumentKind kind, const std::wstring& path);
     bool PrintWord(const std::wstring& path);

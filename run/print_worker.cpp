@@ -1,5 +1,8 @@
 #include "run/print_worker.h"
 
+#include <atomic>
+#include <optional>
+
 #include "doclist/document_kind.h"
 
 
@@ -74,8 +77,6 @@ bool PrintWorker::Start(PrintJob job, HWND window) {
 void PrintWorker::RequestStop() {
     if (m_shared) m_shared->stop = true;
 }
-
-bool PrintWorker::StopRequested() const { return m_shared && m_shared->stop; }
 
 bool PrintWorker::Running() const {
     return m_thread && ::WaitForSingleObject(m_thread.get(), 0) == WAIT_TIMEOUT;

@@ -5,9 +5,7 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +44,6 @@ public:
     // Asks the run to stop: no further document is started, and the current one goes the
     // failure way as soon as its current call returns.
     void RequestStop();
-    bool StopRequested() const;
 
     // Waits for the worker thread to end, answering what it sends to this thread's windows
     // meanwhile; true when it ended (or none was running) within `timeoutMs`. A worker that

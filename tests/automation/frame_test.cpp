@@ -6,6 +6,7 @@
 
 #include "automation/convert_class.h"
 #include "automation/default_printer.h"
+#include "automation/watchdog.h"
 #include "printing.h"
 
 namespace {
@@ -25,6 +26,27 @@ TEST(VersionGate, ReadsTheLeadingDecimalNumberLikeWcstol) {
         EXPECT_EQ(MajorVersion(c.text), c.major) << "version text \"" << testing::PrintToString(std::wstring(c.text)) << "\"";
         EXPECT_EQ(PassesVersionGate(c.text), c.passes) << testing::PrintToString(std::wstring(c.text));
     }
+}
+
+// When the watchdog gives up, at the shipped limits (60 s silent, 10 s with a new window, 3 s
+// after a stop): idle time, window, stop, call time, time since the stop.
+TEST(Watchdog, GivesUpOnlyOnAServerThatDoesNoWork) {
+    const WatchdogLimits limits;
+    struct Case {
+        const char* name;
+        ServerActivity activity;
+        bool givesUp;
+    } cases[] = {
+        {"working for minutes", {0, true, false, 300000, 0}, false},
+        {"silent, not yet", {59999, false, false, 59999, 0}, false},
+        {"silent for the limit", {60000, false, false, 60000, 0}, true},
+        {"a new window, not yet", {9999, true, false, 9999, 0}, false},
+        {"a new window and no work", {10000, true, false, 10000, 0}, true},
+        {"stopped, within the grace", {0, false, true, 60000, 2999}, false},
+        {"stopped, past the grace, working", {0, true, true, 60000, 3000}, true},
+        {"a call that began after the stop", {0, false, true, 2000, 9000}, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShouldGiveUp(c.activity, limits), c.givesUp) << c.name;
 }
 
 // The queues the test set-up creates; the CUPS default is none of the names used here first.

@@ -12,6 +12,7 @@
 #include "printing.h"
 #include "framework/framework.h"
 #include "framework/scoped.h"
+#include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/officesim_log.h"
 #include "support/spool_capture.h"
@@ -37,12 +38,7 @@ const wchar_t* ExtensionOf(DocumentKind kind) {
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-std::string Narrow(const std::wstring& text) {
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using testing_files::Narrow;
 
 std::string Describe(const std::vector<officesim::LoggedCall>& calls) {
     std::string text;
@@ -379,6 +375,20 @@ struct NoServerCase {
     int suite;
     const wchar_t* box;  // null: no box
 };
+
+// A printer that went away fails the document before any server starts or the default changes.
+TEST_F(Printers, APrinterThatIsNotThereFailsTheDocumentAndStartsNothing) {
+    for (DocumentKind kind : {DocumentKind::Word, DocumentKind::Excel, DocumentKind::PowerPoint}) {
+        SCOPED_TRACE(Narrow(ExtensionOf(kind)));
+        officesim::ClearLog();
+        const std::wstring path = MakeDocument(L"no-printer", kind);
+        Outcome outcome = Print(kind, path, PrintOptions{L"Tavrolin-Gone", 1, kSuiteMsOffice});
+        EXPECT_EQ(outcome.outcome, PrintOutcome::PrinterUnavailable);
+        EXPECT_TRUE(outcome.boxes.empty());
+        EXPECT_TRUE(officesim::ReadLog().empty()) << Describe(officesim::ReadLog());
+        EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
+    }
+}
 
 TEST_F(Printers, AServerThatCannotStartIsReportedOncePerDocumentAndNothingChanges) {
     const NoServerCase cases[] = {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "client.h"
+#include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/officesim_log.h"
 #include "support/spool_capture.h"
@@ -48,12 +49,7 @@ std::vector<std::wstring> Lines(const std::vector<LoggedCall>& calls) {
     return lines;
 }
 
-std::string Narrow(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using testing_files::Narrow;
 
 class Officesim : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "client.h"
+#include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"
 #include "support/officesim_log.h"
@@ -25,12 +26,7 @@ constexpr WORD kMethod = DISPATCH_METHOD;
 constexpr WORD kGet = DISPATCH_PROPERTYGET;
 constexpr WORD kPut = DISPATCH_PROPERTYPUT;
 
-std::string Narrow(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using testing_files::Narrow;
 
 Family FamilyOf(const std::wstring& progId) { return officesim::FindRole(progId)->family; }
 

@@ -14,7 +14,8 @@ std::wstring LongForm(const std::wstring& path);
 // Deletes a folder with everything in it, at any path length.
 void RemoveTree(const std::wstring& path);
 
-// UTF-8 text as UTF-16.
+// UTF-8 text as UTF-16, and back.
 std::wstring Wide(const std::string& utf8);
+std::string Narrow(const std::wstring& text);
 
 }  // namespace testing_files

@@ -2,21 +2,12 @@
 
 #include <windows.h>
 
+#include "support/files.h"
+
 namespace officesim {
 
-namespace {
-
-std::string Utf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-}  // namespace
-
 bool WriteDocument(const std::wstring& path, const std::wstring& traits) {
-    std::string data = "officesim test document\r\nofficesim: " + Utf8(traits) + "\r\n";
+    std::string data = "officesim test document\r\nofficesim: " + testing_files::Narrow(traits) + "\r\n";
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;

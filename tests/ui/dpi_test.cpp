@@ -12,6 +12,7 @@
 #include "app/texts.h"
 #include "recording.h"
 #include "run/busy_indicator.h"
+#include "support/files.h"
 #include "support/main_window.h"
 #include "support/program.h"
 #include "ui/about_dlg.h"
@@ -88,12 +89,7 @@ Fit MeasureControl(HWND control, const std::wstring& text) {
     return {text, extent.cx, client.right};
 }
 
-std::string Narrow(const std::wstring& s) {
-    std::string out(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.pop_back();
-    return out;
-}
+using testing_files::Narrow;
 
 // Every static text and push button of a dialog shows its whole text; push buttons keep a
 // little room for their frame.

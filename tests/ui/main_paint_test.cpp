@@ -4,6 +4,7 @@
 
 #include "app/texts.h"
 #include "recording.h"
+#include "support/files.h"
 #include "support/main_window.h"
 #include "ui/dpi.h"
 #include "ui/painting.h"
@@ -56,12 +57,7 @@ std::wstring IconTitleFace() {
     return lf.lfFaceName;
 }
 
-std::string Narrow(const std::wstring& s) {
-    std::string out(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.pop_back();
-    return out;
-}
+using testing_files::Narrow;
 
 // A face nobody has, set before the window initialises: if the initialisation did not take the
 // icon-title font's face, the texts would be drawn in this one.
