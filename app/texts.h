@@ -72,6 +72,8 @@ inline constexpr const wchar_t* kReasonServerCannotStart = L"无法启动办公�
 inline constexpr const wchar_t* kReasonVersionTooOld = L"办公软件版本过低（需要 2007 或更高版本）";
 inline constexpr const wchar_t* kReasonNeedsPassword = L"文档需要密码";
 inline constexpr const wchar_t* kReasonServerNotAnswering = L"办公软件无响应，已结束";
+inline constexpr const wchar_t* kReasonServerNotAnsweringInUse = L"办公软件无响应；其中有您打开的文档，未结束它";
+inline constexpr const wchar_t* kReasonServerStuckAtStart = L"办公软件启动时弹出窗口并停止响应，已结束";
 inline constexpr const wchar_t* kReasonStopped = L"打印已停止";
 inline constexpr const wchar_t* kReasonFailed = L"办公软件无法打印此文档";
 

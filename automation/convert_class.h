@@ -30,6 +30,8 @@ enum class PrintOutcome : int {
     VersionTooOld,
     NeedsPassword,
     ServerNotAnswering,  // the watchdog gave up on the server and ended it
+    ServerNotAnsweringInUse,  // ... and left it running: it holds the user's work
+    ServerStuckAtStart,  // showed a window and did nothing while it started; ended
     Stopped,             // the run was stopped during the document
     Failed,              // the server refused the document for another reason
 };
@@ -39,8 +41,9 @@ const wchar_t* OutcomeReason(PrintOutcome outcome);
 // The ProgID of the server that prints `kind` in `suite`; null for a suite we do not know.
 const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite);
 
-// The message for a server of `kind` in `suite` that cannot be started.
-const wchar_t* ServerStartFailureText(DocumentKind kind, std::int32_t suite);
+// The message for a server of `kind` in `suite` that cannot be started, with the reason when it
+// was ended while it started.
+std::wstring ServerStartFailureText(DocumentKind kind, std::int32_t suite, bool stuckAtStart = false);
 
 // The major version in an application's Version text: its leading decimal number the way
 // wcstol reads it ("16.0" gives 16, text without leading digits 0).
@@ -64,9 +67,11 @@ class StartedServer;
 // Prints the documents of one run one by one. Each document gets a server of its own (one the
 // user already had open is shared, never ended), started after the chosen printer was made the
 // default, and is printed with the arguments that keep a real office application from waiting
-// for a person. A server that holds a call without doing anything is given up on by a watchdog,
-// and no server process the run started outlives it. Failures end in the start-failure notice
-// (once per server per run) or are absorbed; nothing is thrown.
+// for a person. A server that holds a call (or its start) without doing anything is given up on
+// by a watchdog, and no server process the run started outlives it, unless it holds the user's
+// work: a server that holds a document the run did not open is never told to quit, never has
+// all its documents closed, and is never ended. Failures end in the start-failure notice (once
+// per server per run) or are absorbed; nothing is thrown.
 // Made and used on one thread, whose COM apartment must be initialised.
 class ConvertClass {
 public:
@@ -81,9 +86,6 @@ public:
     ConvertClass& operator=(const ConvertClass&) = delete;
 
     PrintOutcome Print(DocumentKind kind, const std::wstring& path);
-    bool PrintWord(const std::wstring& path);
-    bool PrintExcel(const std::wstring& path);
-    bool PrintPowerPoint(const std::wstring& path);
 
     struct Run;  // the run's machinery, private to the printers
 

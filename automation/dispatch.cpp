@@ -201,11 +201,14 @@ std::wstring GetText(const DispatchRef& object, DISPID member) {
     return v.get().bstrVal ? std::wstring(v.get().bstrVal, ::SysStringLen(v.get().bstrVal)) : std::wstring();
 }
 
+HRESULT ClassIdOf(const std::wstring& progId, CLSID& clsid) {
+    return progId.starts_with(L"{") ? ::CLSIDFromString(progId.c_str(), &clsid) : ::CLSIDFromProgID(progId.c_str(), &clsid);
+}
+
 HRESULT CreateServer(const std::wstring& progId, DispatchRef& server) {
     server.Release();
     CLSID clsid{};
-    HRESULT hr = progId.starts_with(L"{") ? ::CLSIDFromString(progId.c_str(), &clsid)
-                                           : ::CLSIDFromProgID(progId.c_str(), &clsid);
+    HRESULT hr = ClassIdOf(progId, clsid);
     if (FAILED(hr)) return hr;
 
     IUnknown* unknown = nullptr;

@@ -108,6 +108,9 @@ private:
     CallListener* m_previous;
 };
 
+// The class id of a ProgID (a text beginning with "{" is a class id already).
+HRESULT ClassIdOf(const std::wstring& progId, CLSID& clsid);
+
 // Starts a server by ProgID (a text beginning with "{" is a class id) and gives its
 // IDispatch; on failure the HRESULT of the step that failed and an empty reference.
 HRESULT CreateServer(const std::wstring& progId, DispatchRef& server);

@@ -4,51 +4,100 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <cwctype>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "automation/dispatch.h"
+#include "framework/scoped.h"
+#include "framework/text.h"
 
 namespace {
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
+// How often the process list is read while a server starts: a launcher that starts the real
+// server and ends lives for a few dozen milliseconds at least.
+constexpr DWORD kStartPollMs = 10;
+// How long helpers get to end by themselves once the server they serve was ended.
+constexpr DWORD kHelperGraceMs = 2000;
+// How long End waits for what it ended to be gone, so the next start finds it gone.
+constexpr DWORD kEndWaitMs = 5000;
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+
+const ProcessEntry* Find(const std::vector<ProcessEntry>& entries, DWORD id) {
+    for (const ProcessEntry& e : entries)
+        if (e.id == id) return &e;
+    return nullptr;
 }
 
-// A REG_EXPAND_SZ value comes back expanded.
-std::wstring RegistryText(HKEY root, const std::wstring& key) {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof(value);
-    if (::RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return {};
-    return value;
+std::wstring FileNameOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return text::Lower(slash == std::wstring::npos ? path : path.substr(slash + 1));
 }
 
 // The executable of a LocalServer32 command line: quoted, or up to the first ".exe".
 std::wstring ExecutableOf(const std::wstring& command) {
-    std::wstring path;
     if (!command.empty() && command[0] == L'"') {
         const size_t end = command.find(L'"', 1);
-        path = command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
-    } else {
-        const size_t exe = Lower(command).find(L".exe");
-        path = exe == std::wstring::npos ? command.substr(0, command.find(L' ')) : command.substr(0, exe + 4);
+        return FileNameOf(command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1));
     }
-    const size_t slash = path.find_last_of(L"\\/");
-    return Lower(slash == std::wstring::npos ? path : path.substr(slash + 1));
+    const size_t exe = text::Lower(command).find(L".exe");
+    return FileNameOf(exe == std::wstring::npos ? command.substr(0, command.find(L' ')) : command.substr(0, exe + 4));
+}
+
+// A REG_SZ or REG_EXPAND_SZ value (the latter comes back expanded) of one registry view.
+std::wstring RegistryText(HKEY root, const std::wstring& key, REGSAM view) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return {};
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value);
+    const LSTATUS status = ::RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+    ::RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? value : std::wstring();
+}
+
+DWORD ServiceProcess(SC_HANDLE manager, const wchar_t* name) {
+    SC_HANDLE service = ::OpenServiceW(manager, name, SERVICE_QUERY_STATUS);
+    if (!service) return 0;
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    const BOOL ok = ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                           sizeof(status), &needed);
+    ::CloseServiceHandle(service);
+    return ok ? status.dwProcessId : 0;
+}
+
+// Windows' own programs (the RPC service, Wine's helpers that come up with the first
+// activation) live in the Windows folder; no office server does.
+bool IsSystemProgram(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (!::QueryFullProcessImageNameW(process, 0, path, &size)) return false;
+    wchar_t windows[MAX_PATH] = {};
+    const UINT n = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    std::wstring folder = text::Lower(windows);
+    if (!folder.ends_with(L'\\')) folder += L'\\';
+    return text::Lower(path).starts_with(folder);
+}
+
+HANDLE OpenToWatch(DWORD id) {
+    // Query and wait only: a process we may not end must still be watchable.
+    return ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
 }
 
 struct WindowSearch {
     const std::vector<DWORD>* ids;
     std::vector<HWND> found;
-    std::wstring* texts = nullptr;  // collects the windows' texts when given
+    std::wstring* texts;
 };
 
 // The text the system keeps for a window. For a window of another process GetWindowText sends
 // no message, so a server that hangs cannot hang us here.
 void AppendText(HWND hwnd, std::wstring& out) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(hwnd, text, 256);
-    out += text;
+    wchar_t buffer[256] = {};
+    ::GetWindowTextW(hwnd, buffer, 256);
+    out += buffer;
     out += L'\n';
 }
 
@@ -62,72 +111,22 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM param) {
     if (!::IsWindowVisible(hwnd)) return TRUE;
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (std::find(search->ids->begin(), search->ids->end(), pid) == search->ids->end()) return TRUE;
+    if (!Contains(*search->ids, pid)) return TRUE;
     search->found.push_back(hwnd);
-    if (!search->texts) return TRUE;
-    AppendText(hwnd, *search->texts);
-    ::EnumChildWindows(hwnd, &CollectChildText, reinterpret_cast<LPARAM>(search->texts));
+    if (search->texts) {
+        AppendText(hwnd, *search->texts);
+        ::EnumChildWindows(hwnd, &CollectChildText, reinterpret_cast<LPARAM>(search->texts));
+    }
     return TRUE;
 }
 
-}  // namespace
-
-std::wstring ServerExecutable(const std::wstring& progId) {
-    CLSID clsid{};
-    HRESULT hr = progId.starts_with(L"{") ? ::CLSIDFromString(progId.c_str(), &clsid)
-                                           : ::CLSIDFromProgID(progId.c_str(), &clsid);
-    if (FAILED(hr)) return {};
-    wchar_t text[64] = {};
-    if (!::StringFromGUID2(clsid, text, 64)) return {};
-    const std::wstring command = RegistryText(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + text + L"\\LocalServer32");
-    return command.empty() ? std::wstring() : ExecutableOf(command);
+std::vector<HWND> WindowsOf(const std::vector<DWORD>& ids, std::wstring* texts) {
+    if (ids.empty()) return {};
+    WindowSearch search{&ids, {}, texts};
+    ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-std::vector<ProcessEntry> ProcessesNamed(const std::wstring& exeName) {
-    std::vector<ProcessEntry> ids;
-    if (exeName.empty()) return ids;
-    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return ids;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    const std::wstring wanted = Lower(exeName);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        std::wstring name = entry.szExeFile;
-        const size_t slash = name.find_last_of(L"\\/");
-        if (slash != std::wstring::npos) name.erase(0, slash + 1);
-        if (Lower(name) == wanted) ids.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
-    }
-    return ids;
-}
-
-void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>& ours) {
-    m_exe = ServerExecutable(progId);
-    m_before = ProcessesNamed(m_exe);
-    std::erase_if(m_before, [&](const ProcessEntry& p) { return std::find(ours.begin(), ours.end(), p.id) != ours.end(); });
-    m_processes.clear();
-}
-
-void StartedServer::After() {
-    for (const ProcessEntry& p : ProcessesNamed(m_exe)) {
-        const bool own = std::none_of(m_before.begin(), m_before.end(), [&](const ProcessEntry& b) { return b.id == p.id; });
-        const DWORD access = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | (own ? PROCESS_TERMINATE : 0);
-        if (HANDLE handle = ::OpenProcess(access, FALSE, p.id))
-            m_processes.push_back({p.id, p.parent, own, UniqueHandle(handle)});
-    }
-}
-
-bool StartedServer::StartedAny() const {
-    return std::any_of(m_processes.begin(), m_processes.end(), [](const Process& p) { return p.own; });
-}
-
-std::vector<DWORD> StartedServer::OwnIds() const {
-    std::vector<DWORD> ids;
-    for (const Process& p : m_processes)
-        if (p.own) ids.push_back(p.id);
-    return ids;
-}
-
-namespace {
 ULONGLONG Ticks(const FILETIME& t) { return static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
 
 // The CPU time of a process's threads that still run; Wine reports no (or too little) process
@@ -147,67 +146,293 @@ ULONGLONG ThreadCpuTime(DWORD pid) {
     }
     return total;
 }
+
 }  // namespace
 
+std::vector<ProcessEntry> RunningProcesses() {
+    std::vector<ProcessEntry> entries;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return entries;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, FileNameOf(entry.szExeFile)});
+    return entries;
+}
+
+std::vector<std::wstring> RegisteredExecutables(const std::wstring& progId) {
+    CLSID clsid{};
+    if (FAILED(ClassIdOf(progId, clsid))) return {};
+    wchar_t id[64] = {};
+    if (!::StringFromGUID2(clsid, id, 64)) return {};
+    const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + id + L"\\LocalServer32";
+    std::vector<std::wstring> names;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            const std::wstring command = RegistryText(root, key, view);
+            if (command.empty()) continue;
+            std::wstring exe = ExecutableOf(command);
+            if (!exe.empty() && std::find(names.begin(), names.end(), exe) == names.end()) names.push_back(exe);
+        }
+    return names;
+}
+
+std::vector<DWORD> ComLauncherProcesses() {
+    std::vector<DWORD> ids{::GetCurrentProcessId()};
+    if (SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT)) {
+        for (const wchar_t* name : {L"DcomLaunch", L"RpcSs"})
+            if (const DWORD id = ServiceProcess(manager, name)) ids.push_back(id);
+        ::CloseServiceHandle(manager);
+    }
+    return ids;
+}
+
+std::vector<DWORD> OwnProcesses(const ProcessOrigin& origin) {
+    std::vector<DWORD> own = origin.carried;
+    // Started by a launcher or by one of the run's own, as far down as it goes; a launcher
+    // that ended before it was seen counts when what it left runs a registered executable.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const ProcessEntry& p : origin.seen) {
+            if (Contains(own, p.id)) continue;
+            bool ours = Contains(origin.launchers, p.parent) || Contains(own, p.parent);
+            if (!ours && !Find(origin.before, p.parent) && !Find(origin.seen, p.parent))
+                ours = std::find(origin.hints.begin(), origin.hints.end(), p.exe) != origin.hints.end();
+            if (ours) {
+                own.push_back(p.id);
+                grew = true;
+            }
+        }
+    }
+    return own;
+}
+
+struct StartedServer::State {
+    struct Process {
+        DWORD id;
+        DWORD parent;
+        bool own;
+        UniqueHandle handle;
+    };
+
+    mutable std::mutex lock;  // guards everything below against the watchdog's sampler
+    ProcessOrigin origin;
+    std::vector<DWORD> userHeld;
+    std::vector<UniqueHandle> seenHandles;  // keeps the ids of what came up from being reused
+    std::vector<Process> processes;         // the run's own, and the one serving it if not
+    bool holdsUserWork = false;
+
+    std::atomic<bool> polling{false};
+    std::thread poller;
+
+    void StopPolling() {
+        polling = false;
+        if (poller.joinable()) poller.join();
+    }
+
+    // Takes in what came up since the start began (a new id, or an id with another parent).
+    void Look() {
+        const std::vector<ProcessEntry> now = RunningProcesses();
+        std::lock_guard guard(lock);
+        for (const ProcessEntry& p : now) {
+            const ProcessEntry* old = Find(origin.before, p.id);
+            if (old && old->parent == p.parent) continue;
+            if (Find(origin.seen, p.id)) continue;
+            origin.seen.push_back(p);
+            if (HANDLE h = OpenToWatch(p.id)) seenHandles.emplace_back(h);
+        }
+    }
+
+    bool Has(DWORD id) const {
+        return std::any_of(processes.begin(), processes.end(), [&](const Process& p) { return p.id == id; });
+    }
+
+    void AddOwn(DWORD id, DWORD parent) {
+        if (Has(id)) return;
+        UniqueHandle handle(OpenToWatch(id));
+        if (!handle || IsSystemProgram(handle.get())) return;
+        processes.push_back({id, parent, true, std::move(handle)});
+    }
+
+    std::vector<DWORD> Ids(bool ownOnly) const {
+        std::lock_guard guard(lock);
+        std::vector<DWORD> ids;
+        for (const Process& p : processes)
+            if (p.own || !ownOnly) ids.push_back(p.id);
+        return ids;
+    }
+};
+
+StartedServer::StartedServer() : m(std::make_unique<State>()) {}
+StartedServer::~StartedServer() {
+    if (m) m->StopPolling();
+}
+StartedServer::StartedServer(StartedServer&&) noexcept = default;
+StartedServer& StartedServer::operator=(StartedServer&& other) noexcept {
+    if (m) m->StopPolling();
+    m = std::move(other.m);
+    return *this;
+}
+
+void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>& ours,
+                           const std::vector<DWORD>& userHeld) {
+    m->StopPolling();
+    {
+        std::lock_guard guard(m->lock);
+        m->origin = ProcessOrigin{};
+        m->origin.before = RunningProcesses();
+        std::erase_if(m->origin.before, [&](const ProcessEntry& p) { return Contains(ours, p.id); });
+        m->origin.launchers = ComLauncherProcesses();
+        m->origin.carried = ours;
+        m->origin.hints = RegisteredExecutables(progId);
+        m->userHeld = userHeld;
+        m->seenHandles.clear();
+        m->processes.clear();
+        m->holdsUserWork = false;
+    }
+    m->polling = true;
+    State* state = m.get();
+    m->poller = std::thread([state] {
+        while (state->polling) {
+            state->Look();
+            ::Sleep(kStartPollMs);
+        }
+    });
+}
+
+void StartedServer::After() {
+    m->StopPolling();
+    m->Look();
+    // A launcher the system started during the start (the RPC service coming up) is one too.
+    const std::vector<DWORD> launchers = ComLauncherProcesses();
+    std::lock_guard guard(m->lock);
+    for (DWORD id : launchers)
+        if (!Contains(m->origin.launchers, id)) m->origin.launchers.push_back(id);
+    for (DWORD id : OwnProcesses(m->origin)) {
+        if (Contains(m->origin.launchers, id)) continue;
+        const ProcessEntry* seen = Find(m->origin.seen, id);
+        m->AddOwn(id, seen ? seen->parent : 0);
+        if (Contains(m->userHeld, id)) m->holdsUserWork = true;
+    }
+    m->seenHandles.clear();
+}
+
+void StartedServer::ServedBy(DWORD pid) {
+    if (!pid) return;
+    std::lock_guard guard(m->lock);
+    if (m->Has(pid)) return;
+    if (Find(m->origin.before, pid)) {
+        // Running before the start: the user's own application, which the run only borrows.
+        if (HANDLE h = OpenToWatch(pid)) m->processes.push_back({pid, 0, false, UniqueHandle(h)});
+        m->holdsUserWork = true;
+        return;
+    }
+    const ProcessEntry* seen = Find(m->origin.seen, pid);
+    m->AddOwn(pid, seen ? seen->parent : 0);
+}
+
+void StartedServer::Refresh() {
+    const std::vector<ProcessEntry> now = RunningProcesses();
+    std::lock_guard guard(m->lock);
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const ProcessEntry& p : now) {
+            if (m->Has(p.id)) continue;
+            const bool parentOwn = std::any_of(m->processes.begin(), m->processes.end(),
+                                               [&](const State::Process& q) { return q.own && q.id == p.parent; });
+            if (!parentOwn) continue;
+            const size_t before = m->processes.size();
+            m->AddOwn(p.id, p.parent);
+            grew |= m->processes.size() != before;
+        }
+    }
+}
+
+void StartedServer::MarkHoldsUserWork() {
+    std::lock_guard guard(m->lock);
+    m->holdsUserWork = true;
+}
+
+bool StartedServer::HoldsUserWork() const {
+    std::lock_guard guard(m->lock);
+    return m->holdsUserWork;
+}
+
+bool StartedServer::StartedAny() const { return !OwnIds().empty(); }
+
+std::vector<DWORD> StartedServer::OwnIds() const { return m->Ids(true); }
+
 ULONGLONG StartedServer::CpuTime() const {
+    std::vector<std::pair<DWORD, HANDLE>> watched;
+    {
+        std::lock_guard guard(m->lock);
+        for (const State::Process& p : m->processes) watched.emplace_back(p.id, p.handle.get());
+    }
+    // The handles stay open while the server is watched: nothing is removed from the list.
     ULONGLONG total = 0;
-    for (const Process& p : m_processes) {
+    for (const auto& [id, handle] : watched) {
         FILETIME created, exited, kernel, user;
         ULONGLONG process = 0;
-        if (::GetProcessTimes(p.handle.get(), &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
+        if (::GetProcessTimes(handle, &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
         // Whichever sees more: a process's own figure can lag behind its threads' (Wine).
-        total += std::max(process, ThreadCpuTime(p.id));
+        total += std::max(process, ThreadCpuTime(id));
     }
     return total;
 }
 
-std::vector<HWND> StartedServer::VisibleWindows() const {
-    if (m_processes.empty()) return {};
-    std::vector<DWORD> ids;
-    for (const Process& p : m_processes) ids.push_back(p.id);
-    WindowSearch search{&ids, {}, nullptr};
-    ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+std::vector<HWND> StartedServer::VisibleWindows(std::wstring* texts) const { return WindowsOf(m->Ids(false), texts); }
 
-std::wstring StartedServer::WindowTexts() const {
-    std::wstring texts;
-    if (m_processes.empty()) return texts;
-    std::vector<DWORD> ids;
-    for (const Process& p : m_processes) ids.push_back(p.id);
-    WindowSearch search{&ids, {}, &texts};
-    ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-    return texts;
-}
+std::vector<HWND> StartedServer::OwnVisibleWindows() const { return WindowsOf(m->Ids(true), nullptr); }
 
 bool StartedServer::WaitEnded(DWORD ms) const {
+    std::vector<HANDLE> own;
+    {
+        std::lock_guard guard(m->lock);
+        for (const State::Process& p : m->processes)
+            if (p.own) own.push_back(p.handle.get());
+    }
     const ULONGLONG end = ::GetTickCount64() + ms;
-    for (const Process& p : m_processes) {
-        if (!p.own) continue;
+    for (HANDLE h : own) {
         const ULONGLONG now = ::GetTickCount64();
-        const DWORD left = now >= end ? 0 : static_cast<DWORD>(end - now);
-        if (::WaitForSingleObject(p.handle.get(), left) != WAIT_OBJECT_0) return false;
+        if (::WaitForSingleObject(h, now >= end ? 0 : static_cast<DWORD>(end - now)) != WAIT_OBJECT_0) return false;
     }
     return true;
 }
 
-void StartedServer::End() {
-    auto isHelper = [&](const Process& p) {
-        return std::any_of(m_processes.begin(), m_processes.end(), [&](const Process& q) { return q.own && q.id == p.parent; });
+bool StartedServer::End() {
+    struct Target {
+        DWORD id;
+        HANDLE handle;
+        bool helper;
     };
-    auto terminate = [](const Process& p) {
-        if (::WaitForSingleObject(p.handle.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(p.handle.get(), 1);
+    std::vector<Target> targets;
+    {
+        std::lock_guard guard(m->lock);
+        if (m->holdsUserWork) return false;
+        for (const State::Process& p : m->processes) {
+            if (!p.own) continue;
+            const bool helper = std::any_of(m->processes.begin(), m->processes.end(),
+                                            [&](const State::Process& q) { return q.own && q.id == p.parent; });
+            targets.push_back({p.id, p.handle.get(), helper});
+        }
+    }
+    // The right to end is asked for on its own: a process we may watch but not end stays
+    // watched. The watch handle keeps the id from being reused meanwhile.
+    auto terminate = [](const Target& t) {
+        if (::WaitForSingleObject(t.handle, 0) != WAIT_TIMEOUT) return;
+        UniqueHandle end(::OpenProcess(PROCESS_TERMINATE, FALSE, t.id));
+        if (end) ::TerminateProcess(end.get(), 1);
     };
     // The server itself first: a helper it started may have work to do when it goes.
-    for (const Process& p : m_processes)
-        if (p.own && !isHelper(p)) terminate(p);
-    const ULONGLONG end = ::GetTickCount64() + 2000;
-    for (const Process& p : m_processes) {
-        if (!p.own || !isHelper(p)) continue;
+    for (const Target& t : targets)
+        if (!t.helper) terminate(t);
+    const ULONGLONG end = ::GetTickCount64() + kHelperGraceMs;
+    for (const Target& t : targets) {
+        if (!t.helper) continue;
         const ULONGLONG now = ::GetTickCount64();
-        if (::WaitForSingleObject(p.handle.get(), now >= end ? 0 : static_cast<DWORD>(end - now)) == WAIT_TIMEOUT)
-            terminate(p);
+        if (::WaitForSingleObject(t.handle, now >= end ? 0 : static_cast<DWORD>(end - now)) == WAIT_TIMEOUT) terminate(t);
     }
-    // Wait briefly so the next start of the same class finds the old one gone.
-    WaitEnded(5000);
+    // So that the next start of the same class finds the old one gone.
+    WaitEnded(kEndWaitMs);
+    return true;
 }

@@ -6,16 +6,28 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/text.h"
+
+namespace {
+
+DWORD SecondsFromEnvironment(const wchar_t* name) {
+    wchar_t text[32] = {};
+    const DWORD n = ::GetEnvironmentVariableW(name, text, 32);
+    if (n == 0 || n >= 32) return 0;
+    const long seconds = std::wcstol(text, nullptr, 10);
+    return seconds > 0 && seconds <= 3600 ? static_cast<DWORD>(seconds) : 0;
+}
+
+}  // namespace
+
 WatchdogLimits WatchdogLimits::FromEnvironment() {
     WatchdogLimits limits;
-    wchar_t text[32] = {};
-    const DWORD n = ::GetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_SECONDS", text, 32);
-    if (n == 0 || n >= 32) return limits;
-    const long seconds = std::wcstol(text, nullptr, 10);
-    if (seconds <= 0 || seconds > 3600) return limits;
-    limits.silentMs = static_cast<DWORD>(seconds) * 1000;
-    limits.promptMs = std::clamp<DWORD>(limits.silentMs / 6, 1000, 10000);
-    limits.stopGraceMs = std::min<DWORD>(limits.stopGraceMs, limits.silentMs);
+    if (const DWORD silent = SecondsFromEnvironment(L"TAVROLIN_WATCHDOG_SECONDS")) {
+        limits.silentMs = silent * 1000;
+        limits.promptMs = std::clamp<DWORD>(limits.silentMs / 6, 1000, 10000);
+        limits.stopGraceMs = std::min<DWORD>(limits.stopGraceMs, limits.silentMs);
+    }
+    if (const DWORD prompt = SecondsFromEnvironment(L"TAVROLIN_WATCHDOG_PROMPT_SECONDS")) limits.promptMs = prompt * 1000;
     return limits;
 }
 
@@ -25,6 +37,51 @@ bool ShouldGiveUp(const ServerActivity& a, const WatchdogLimits& limits) {
     // A window alone is no proof of a prompt (a progress box shows while a print works), but
     // a window and no work is a person being waited for.
     return a.idleMs >= (a.showsWindow ? limits.promptMs : limits.silentMs);
+}
+
+OwnJobs::~OwnJobs() {
+    if (m_printer) ::ClosePrinter(m_printer);
+}
+
+namespace {
+
+// The printer's jobs at level 2; empty when they cannot be read.
+std::vector<BYTE> Jobs(HANDLE printer, DWORD& count) {
+    count = 0;
+    DWORD needed = 0;
+    ::EnumJobsW(printer, 0, 256, 2, nullptr, 0, &needed, &count);
+    if (!needed) return {};
+    std::vector<BYTE> buffer(needed);
+    if (!::EnumJobsW(printer, 0, 256, 2, buffer.data(), needed, &needed, &count)) count = 0;
+    return buffer;
+}
+
+}  // namespace
+
+void OwnJobs::Open(const std::wstring& printer) {
+    wchar_t user[256] = {};
+    DWORD size = 256;
+    if (::GetUserNameW(user, &size)) m_user = user;
+    if (printer.empty() || !::OpenPrinterW(const_cast<wchar_t*>(printer.c_str()), &m_printer, nullptr)) return;
+    DWORD count = 0;
+    const std::vector<BYTE> buffer = Jobs(m_printer, count);
+    const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) m_before.push_back(jobs[i].JobId);
+}
+
+ULONGLONG OwnJobs::Progress() const {
+    if (!m_printer) return 0;
+    DWORD count = 0;
+    const std::vector<BYTE> buffer = Jobs(m_printer, count);
+    const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
+    ULONGLONG progress = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        const JOB_INFO_2W& job = jobs[i];
+        if (std::find(m_before.begin(), m_before.end(), job.JobId) != m_before.end()) continue;
+        if (job.pUserName && *job.pUserName && !m_user.empty() && !text::EqualsNoCase(job.pUserName, m_user)) continue;
+        progress += 1 + (static_cast<ULONGLONG>(job.Size) << 8) + job.PagesPrinted;
+    }
+    return progress;
 }
 
 Watchdog::Watchdog(WatchdogLimits limits, const std::atomic<bool>* stop)
@@ -37,34 +94,48 @@ Watchdog::~Watchdog() {
     }
     m_wake.notify_all();
     m_sampler.join();
-    if (m_printer) ::ClosePrinter(m_printer);
 }
 
 void Watchdog::Watch(StartedServer* server, const std::wstring& printer) {
-    std::lock_guard lock(m_lock);
+    // The spooler may take its time over a network queue: not under the lock.
+    auto jobs = std::make_unique<OwnJobs>();
+    jobs->Open(printer);
+    const ULONGLONG spool = jobs->Progress();
+    std::unique_lock lock(m_lock);
+    m_sampled.wait(lock, [&] { return !m_sampling; });
     m_server = server;
     m_thread = ::GetCurrentThreadId();
     m_cancel = false;
-    if (m_printer) ::ClosePrinter(m_printer);
-    m_printer = nullptr;
-    if (!printer.empty()) ::OpenPrinterW(const_cast<wchar_t*>(printer.c_str()), &m_printer, nullptr);
-    m_lastSpool = SpoolProgress();
+    m_calls = 0;
+    std::swap(m_jobs, jobs);
+    m_lastSpool = spool;
+    lock.unlock();
+    // The previous document's printer closes here, outside the lock.
 }
 
 void Watchdog::Unwatch() {
-    std::lock_guard lock(m_lock);
+    std::unique_lock lock(m_lock);
+    m_sampled.wait(lock, [&] { return !m_sampling; });
     m_server = nullptr;
     m_calls = 0;
 }
 
 void Watchdog::CallStarted() {
-    std::lock_guard lock(m_lock);
-    if (m_calls++ == 0) {
-        m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
-        m_lastCpu = m_server ? m_server->CpuTime() : 0;
-        m_lastTexts = m_server ? m_server->WindowTexts() : std::wstring();
-        m_windowsBefore = m_server ? m_server->VisibleWindows() : std::vector<HWND>();
+    // The server is this thread's to change; what it shows is read before the lock is taken.
+    StartedServer* server = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_calls++ > 0) return;
+        server = m_server;
     }
+    const ULONGLONG cpu = server ? server->CpuTime() : 0;
+    std::wstring texts;
+    std::vector<HWND> windows = server ? server->VisibleWindows(&texts) : std::vector<HWND>();
+    std::lock_guard lock(m_lock);
+    m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
+    m_lastCpu = cpu;
+    m_lastTexts = std::move(texts);
+    m_windowsBefore = std::move(windows);
 }
 
 void Watchdog::CallEnded() {
@@ -72,31 +143,17 @@ void Watchdog::CallEnded() {
     if (m_calls > 0) --m_calls;
 }
 
-ULONGLONG Watchdog::SpoolProgress() const {
-    // The jobs in the printer's queue and their spooled bytes: a print that is being written
-    // moves these even when the server's own CPU time does not.
-    if (!m_printer) return 0;
-    DWORD needed = 0, count = 0;
-    ::EnumJobsW(m_printer, 0, 64, 2, nullptr, 0, &needed, &count);
-    if (!needed) return 0;
-    std::vector<BYTE> buffer(needed);
-    if (!::EnumJobsW(m_printer, 0, 64, 2, buffer.data(), needed, &needed, &count)) return 0;
-    ULONGLONG progress = count;
-    const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) progress += (static_cast<ULONGLONG>(jobs[i].Size) << 8) + jobs[i].PagesPrinted;
-    return progress;
-}
-
 void Watchdog::Run() {
     std::unique_lock lock(m_lock);
     while (!m_quit) {
         m_wake.wait_for(lock, std::chrono::milliseconds(m_limits.sampleMs));
         if (m_quit) break;
-        Sample(::GetTickCount64());
+        Sample(lock);
     }
 }
 
-void Watchdog::Sample(ULONGLONG now) {
+void Watchdog::Sample(std::unique_lock<std::mutex>& lock) {
+    const ULONGLONG now = ::GetTickCount64();
     if (m_stop && *m_stop && !m_stopSeen) m_stopSeen = now;
     if (m_cancel) {
         // Keep the worker's modal loop turning so that its message filter cancels whatever
@@ -106,11 +163,27 @@ void Watchdog::Sample(ULONGLONG now) {
     }
     if (m_calls == 0 || !m_server) return;
 
-    if (now - m_lastSample >= 1000) {
-        const ULONGLONG cpu = m_server->CpuTime();
-        const ULONGLONG spool = SpoolProgress();
-        std::wstring texts = m_server->WindowTexts();
-        const ULONGLONG perSecond = (cpu - m_lastCpu) * 1000 / (now - m_lastSample);
+    StartedServer* server = m_server;
+    const OwnJobs* jobs = m_jobs.get();
+    const bool measure = now - m_lastSample >= 1000;
+    ULONGLONG cpu = 0, spool = 0;
+    std::wstring texts;
+    std::vector<HWND> windows;
+    m_sampling = true;
+    lock.unlock();
+    if (measure) {
+        server->Refresh();  // helpers the server started meanwhile are watched with it
+        cpu = server->CpuTime();
+        spool = jobs ? jobs->Progress() : 0;
+    }
+    windows = server->VisibleWindows(measure ? &texts : nullptr);
+    lock.lock();
+    m_sampling = false;
+    m_sampled.notify_all();
+    if (m_quit || m_server != server || m_calls == 0 || m_cancel) return;
+
+    if (measure) {
+        const ULONGLONG perSecond = (cpu - std::min(cpu, m_lastCpu)) * 1000 / (now - m_lastSample);
         if (perSecond >= kWorkingCpuPerSecond || spool != m_lastSpool || texts != m_lastTexts) m_lastWork = now;
         m_lastCpu = cpu;
         m_lastSpool = spool;
@@ -118,17 +191,22 @@ void Watchdog::Sample(ULONGLONG now) {
         m_lastSample = now;
     }
     // Only a window that came up during the call can be waiting for a person about it; one
-    // that was there before (the user's own copy of the application) is not.
+    // that was there before (the user's own document) is not.
     bool newWindow = false;
-    for (HWND w : m_server->VisibleWindows())
-        newWindow |= std::find(m_windowsBefore.begin(), m_windowsBefore.end(), w) == m_windowsBefore.end();
-    const ServerActivity activity{static_cast<DWORD>(now - m_lastWork), newWindow,
-                                  m_stopSeen != 0, static_cast<DWORD>(now - m_callStart),
+    for (HWND w : windows) newWindow |= std::find(m_windowsBefore.begin(), m_windowsBefore.end(), w) == m_windowsBefore.end();
+    const ServerActivity activity{static_cast<DWORD>(now - m_lastWork), newWindow, m_stopSeen != 0,
+                                  static_cast<DWORD>(now - m_callStart),
                                   m_stopSeen ? static_cast<DWORD>(now - m_stopSeen) : 0};
     if (!ShouldGiveUp(activity, m_limits)) return;
 
     m_cancel = true;
     if (m_thread) ::PostThreadMessageW(m_thread, WM_NULL, 0, 0);
-    // A server of the run's own goes with its prompt; one the user had open is only let go.
-    m_server->End();
+    // A server of the run's own goes with its prompt; one that holds the user's work is only
+    // let go of: the cancelled call frees the worker.
+    m_sampling = true;
+    lock.unlock();
+    server->End();
+    lock.lock();
+    m_sampling = false;
+    m_sampled.notify_all();
 }

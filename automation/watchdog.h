@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,7 +24,7 @@ struct WatchdogLimits {
     DWORD sampleMs = 250;
 
     // The defaults, or a silent limit of TAVROLIN_WATCHDOG_SECONDS seconds with the others
-    // scaled down from it (for tests).
+    // scaled down from it, and a prompt limit of TAVROLIN_WATCHDOG_PROMPT_SECONDS (for tests).
     static WatchdogLimits FromEnvironment();
 };
 
@@ -42,8 +43,31 @@ struct ServerActivity {
 };
 bool ShouldGiveUp(const ServerActivity& a, const WatchdogLimits& limits);
 
+// The run's own print jobs on the chosen printer: those that arrived since the document's
+// server started, sent by this user. A colleague's job on a shared queue is not our server's
+// work.
+class OwnJobs {
+public:
+    OwnJobs() = default;
+    ~OwnJobs();
+    OwnJobs(const OwnJobs&) = delete;
+    OwnJobs& operator=(const OwnJobs&) = delete;
+
+    // Opens the printer and remembers the jobs already in its queue.
+    void Open(const std::wstring& printer);
+    // The jobs' count, spooled bytes and printed pages folded into one figure that moves while
+    // a job of ours is being written.
+    ULONGLONG Progress() const;
+
+private:
+    HANDLE m_printer = nullptr;
+    std::vector<DWORD> m_before;
+    std::wstring m_user;
+};
+
 // One per print worker. The worker tells it which server the current document has; every call
-// the worker makes to a server is seen through the dispatch layer's call listener.
+// the worker makes to a server is seen through the dispatch layer's call listener, and the
+// server's start is watched like a call.
 class Watchdog : public CallListener {
 public:
     Watchdog(WatchdogLimits limits, const std::atomic<bool>* stop);
@@ -51,14 +75,16 @@ public:
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
 
-    // The server of the current document and the printer its jobs go to; the calling thread
-    // is the one whose calls are cancelled when the watchdog gives up.
+    // The server of the current document (from before its start on) and the printer its jobs
+    // go to; the calling thread is the one whose calls are cancelled when the watchdog gives up.
     void Watch(StartedServer* server, const std::wstring& printer);
-    // The document is over: nothing is watched until the next Watch.
+    // The document is over: nothing is watched until the next Watch. Returns once no sample
+    // of the server is in progress, so the server may go.
     void Unwatch();
 
-    // Whether the watchdog gave up on the current document's server (and ended it, if it was
-    // the run's own). Calls made afterwards are cancelled at once.
+    // Whether the watchdog gave up on the current document's server: the call in progress is
+    // cancelled and the server ended, unless it holds the user's work. Calls made afterwards
+    // are cancelled at once.
     bool GaveUp() const { return m_cancel; }
     // The flag the worker's message filter reads to cancel the call in progress.
     const std::atomic<bool>* CancelFlag() const { return &m_cancel; }
@@ -68,8 +94,9 @@ public:
 
 private:
     void Run();
-    void Sample(ULONGLONG now);
-    ULONGLONG SpoolProgress() const;
+    // One look at the server. The system calls it makes (the process list, windows, the
+    // spooler, ending a process) run with the lock released.
+    void Sample(std::unique_lock<std::mutex>& lock);
 
     const WatchdogLimits m_limits;
     const std::atomic<bool>* m_stop;
@@ -77,9 +104,11 @@ private:
 
     std::mutex m_lock;
     std::condition_variable m_wake;
+    std::condition_variable m_sampled;
     bool m_quit = false;
+    bool m_sampling = false;  // a sample is looking at m_server with the lock released
     StartedServer* m_server = nullptr;
-    HANDLE m_printer = nullptr;
+    std::unique_ptr<OwnJobs> m_jobs;
     DWORD m_thread = 0;
     int m_calls = 0;
     ULONGLONG m_callStart = 0;

@@ -2,10 +2,12 @@
 // default-printer swap against the real spooler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "automation/convert_class.h"
 #include "automation/default_printer.h"
+#include "automation/server_process.h"
 #include "automation/watchdog.h"
 #include "printing.h"
 
@@ -47,6 +49,41 @@ TEST(Watchdog, GivesUpOnlyOnAServerThatDoesNoWork) {
         {"a call that began after the stop", {0, false, true, 2000, 9000}, false},
     };
     for (const Case& c : cases) EXPECT_EQ(ShouldGiveUp(c.activity, limits), c.givesUp) << c.name;
+}
+
+// Which processes that came up during a server start are the run's own. The program (1) and
+// the system's COM launcher (2) start servers; the user's shell (3) ran before the start.
+TEST(ServerProcesses, TheRunOwnsOnlyWhatWasStartedForItsActivation) {
+    const std::vector<ProcessEntry> before = {{1, 0, L"tavrolin.exe"}, {2, 0, L"svchost.exe"}, {3, 0, L"explorer.exe"},
+                                              {40, 3, L"excel.exe"}};
+    const std::vector<DWORD> launchers = {1, 2};
+    struct Case {
+        const char* name;
+        std::vector<ProcessEntry> seen;
+        std::vector<DWORD> carried;
+        std::vector<std::wstring> hints;
+        std::vector<DWORD> own;
+    } cases[] = {
+        {"started by the COM launcher", {{10, 2, L"winword.exe"}}, {}, {}, {10}},
+        {"started by the program itself", {{10, 1, L"winword.exe"}}, {}, {}, {10}},
+        {"a launcher that ended, its server and that server's helper",
+         {{10, 1, L"wpsoffice.exe"}, {11, 10, L"wps.exe"}, {12, 11, L"wpscloudsvr.exe"}}, {}, {}, {10, 11, 12}},
+        {"listed child first", {{11, 10, L"et.exe"}, {10, 2, L"wpsoffice.exe"}}, {}, {}, {10, 11}},
+        {"the user's own copy started from the shell meanwhile",
+         {{10, 2, L"excel.exe"}, {20, 3, L"excel.exe"}}, {}, {L"excel.exe"}, {10}},
+        {"a child of the user's running copy", {{21, 40, L"excel.exe"}}, {}, {L"excel.exe"}, {}},
+        {"an unseen launcher's server, registered name", {{11, 99, L"excel.exe"}}, {}, {L"excel.exe"}, {11}},
+        {"an unseen launcher's server, other name", {{11, 99, L"wps.exe"}}, {}, {L"wpsoffice.exe"}, {}},
+        {"one an earlier start of the run brought up", {}, {30}, {}, {30}},
+        {"nothing came up", {}, {}, {L"powerpnt.exe"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProcessOrigin origin{before, c.seen, launchers, c.carried, c.hints};
+        std::vector<DWORD> own = OwnProcesses(origin);
+        std::sort(own.begin(), own.end());
+        EXPECT_EQ(own, c.own);
+    }
 }
 
 // The queues the test set-up creates; the CUPS default is none of the names used here first.

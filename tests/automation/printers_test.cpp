@@ -167,10 +167,13 @@ std::vector<Expected> WordSequence(int suite) {
     calls.push_back({L"Documents", 19, L"method",
                      Join({{L"&BSTR={path}", L"&I2=0", L"&I2=1", L"&I2=0", L"&BSTR={password}", RM, RM,
                             L"&BSTR={password}"},
-                           Repeat(RM, 8)})});
+                           Repeat(RM, 6), {L"&I2=1", RM}})});
+    calls.push_back({L"Documents", 2, L"get", {}});
     calls.push_back({L"Document", 446, L"method",
                      Join({{L"&I2=0"}, Repeat(RM, 6), {L"&I4={copies}", RM, L"&I4=0", L"&I2=0"}, Repeat(RM, 7)})});
     calls.push_back({L"Document", 1105, L"method", {L"&I4=0", RM, RM}});
+    // Told to quit only once it is seen to hold nothing else.
+    calls.push_back({L"Documents", 2, L"get", {}});
     calls.push_back({L"Application", 1105, L"method", {L"&I4=0", RM, RM}});
     return calls;
 }
@@ -178,17 +181,22 @@ std::vector<Expected> WordSequence(int suite) {
 std::vector<Expected> ExcelSequence(int suite) {
     std::vector<Expected> calls;
     if (suite == kSuiteMsOffice) calls.push_back({L"Application", 392, L"get", {}});
+    calls.push_back({L"Application", 1950, L"get", {}});
     calls.push_back({L"Application", 558, L"put", {L"BOOL=0"}});
     calls.push_back({L"Application", 1210, L"put", {L"BOOL=0"}});
     calls.push_back({L"Application", 343, L"put", {L"BOOL=0"}});
     calls.push_back({L"Application", 1941, L"put", {L"I4=3"}});
     calls.push_back({L"Application", 572, L"get", {}});
     calls.push_back({L"Workbooks", 1923, L"method",
-                     Join({{L"BSTR={path}", L"I2=0", L"I2=1", M, L"BSTR={password}", L"BSTR={password}"},
-                           Repeat(M, 9)})});
+                     Join({{L"BSTR={path}", L"I2=0", L"I2=1", M, L"BSTR={password}", L"BSTR={password}", L"I2=1", M, M,
+                            M, L"I2=0"},
+                           Repeat(M, 4)})});
+    calls.push_back({L"Workbooks", 118, L"get", {}});
     calls.push_back({L"Workbook", 2361, L"method", Join({{M, M, L"I4={copies}", L"I2=0"}, Repeat(M, 5)})});
     calls.push_back({L"Application", 316, L"put", {L"I4=-4135"}});
     calls.push_back({L"Application", 315, L"put", {L"BOOL=0"}});
+    // Every workbook closes only when the run's is the only one.
+    calls.push_back({L"Workbooks", 118, L"get", {}});
     calls.push_back({L"Workbooks", 277, L"method", {}});
     calls.push_back({L"Application", 302, L"method", {}});
     return calls;
@@ -197,15 +205,20 @@ std::vector<Expected> ExcelSequence(int suite) {
 std::vector<Expected> PowerPointSequence(int suite) {
     const std::wstring flag = suite == kSuiteWps ? L"I4=-1" : L"I4=0";
     std::vector<Expected> calls;
+    calls.push_back({L"Application", 2031, L"get", {}});
     calls.push_back({L"Application", 2047, L"put", {L"I4=3"}});
     calls.push_back({L"Application", 2049, L"put", {L"I4=1"}});
     calls.push_back({L"Application", 2001, L"get", {}});
-    calls.push_back({L"Presentations", 2005, L"method", {L"BSTR={path}", flag, flag, flag}});
+    // Microsoft PowerPoint is given the unused password in the file name.
+    calls.push_back({L"Presentations", 2005, L"method",
+                     {suite == kSuiteWps ? L"BSTR={path}" : L"BSTR={path}::{password}::", flag, flag, flag}});
+    calls.push_back({L"Presentations", 11, L"get", {}});
     calls.push_back({L"Presentation", 2033, L"get", {}});
     calls.push_back({L"PrintOptions", 2010, L"put", {L"I4=0"}});
     calls.push_back({L"PrintOptions", 2015, L"put", {L"BSTR={printer}"}});
     calls.push_back({L"Presentation", 2034, L"method", {L"I4=-1", L"I4=-1", L"BSTR=", L"I4={copies}", L"I4=-1"}});
     calls.push_back({L"Presentation", 2039, L"method", {}});
+    calls.push_back({L"Presentations", 11, L"get", {}});
     if (suite == kSuiteWps) calls.push_back({L"Application", 2021, L"method", {}});
     return calls;
 }
@@ -229,6 +242,8 @@ DISPID PrintOutOf(DocumentKind kind) {
 }
 
 std::wstring Substitute(const std::wstring& text, const std::wstring& path, int copies) {
+    if (text.ends_with(L"{path}::{password}::"))
+        return text.substr(0, text.size() - 20) + path + L"::" + kUnusedPassword + L"::";
     if (text.ends_with(L"{path}")) return text.substr(0, text.size() - 6) + path;
     if (text.ends_with(L"{copies}")) return text.substr(0, text.size() - 8) + std::to_wstring(copies);
     if (text.ends_with(L"{password}")) return text.substr(0, text.size() - 10) + kUnusedPassword;
@@ -469,28 +484,40 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
     officesim::Behaviour busy;
     busy.busyCalls = 3;
 
+    officesim::Behaviour crashInCount;
+    crashInCount.crashAt = L"Count";
+    officesim::Behaviour noCount;
+    noCount.unknownMembers = {2};
+
     const FailureCase cases[] = {
-        // Word still closes (nothing to close: skipped) and quits.
+        // Word still closes (nothing to close: skipped) and quits once it is seen to hold nothing.
         {"Word: Open fails", DocumentKind::Word, kSuiteMsOffice, failOpen,
          {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method !",
-          L"Application 1105 method"},
+          L"Documents 2 get", L"Application 1105 method"},
          false, PrintOutcome::Failed},
         {"Word: PrintOut fails", DocumentKind::Word, kSuiteWps, failPrintOut,
-         {L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
-          L"Document 446 method !", L"Document 1105 method", L"Application 1105 method"},
+         {L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method", L"Documents 2 get",
+          L"Document 446 method !", L"Document 1105 method", L"Documents 2 get", L"Application 1105 method"},
          false, PrintOutcome::Failed},
         // Excel and PowerPoint are only let go.
         {"Excel: Open fails", DocumentKind::Excel, kSuiteMsOffice, failOpen,
-         {L"Application 392 get", L"Application 558 put", L"Application 1210 put", L"Application 343 put",
-          L"Application 1941 put", L"Application 572 get", L"Workbooks 1923 method !"},
+         {L"Application 392 get", L"Application 1950 get", L"Application 558 put", L"Application 1210 put",
+          L"Application 343 put", L"Application 1941 put", L"Application 572 get", L"Workbooks 1923 method !"},
          false, PrintOutcome::Failed},
         {"PowerPoint: Open fails", DocumentKind::PowerPoint, kSuiteWps, failOpen,
-         {L"Application 2047 put", L"Application 2049 put", L"Application 2001 get", L"Presentations 2005 method !"},
+         {L"Application 2031 get", L"Application 2047 put", L"Application 2049 put", L"Application 2001 get",
+          L"Presentations 2005 method !"},
+         false, PrintOutcome::Failed},
+        // Microsoft PowerPoint's Open with the password fails for another reason: once more without.
+        {"PowerPoint: Open fails with and without the password", DocumentKind::PowerPoint, kSuiteMsOffice, failOpen,
+         {L"Application 2031 get", L"Application 2047 put", L"Application 2049 put", L"Application 2001 get",
+          L"Presentations 2005 method !", L"Presentations 2005 method !"},
          false, PrintOutcome::Failed},
         // A server that dies in the middle of printing does not take the program with it.
         {"Excel: server crashes in PrintOut", DocumentKind::Excel, kSuiteWps, crashInPrintOut,
-         {L"Application 558 put", L"Application 1210 put", L"Application 343 put", L"Application 1941 put",
-          L"Application 572 get", L"Workbooks 1923 method", L"Workbook 2361 method !"},
+         {L"Application 1950 get", L"Application 558 put", L"Application 1210 put", L"Application 343 put",
+          L"Application 1941 put", L"Application 572 get", L"Workbooks 1923 method", L"Workbooks 118 get",
+          L"Workbook 2361 method !"},
          false, PrintOutcome::Failed},
         // A Version that cannot be read does not pass the gate.
         {"Excel: server crashes in Version", DocumentKind::Excel, kSuiteMsOffice, crashInVersion,
@@ -498,17 +525,29 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
         // ... and one that dies in Quit has already printed.
         {"Word: server crashes in Quit", DocumentKind::Word, kSuiteMsOffice, crashInQuit,
          {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
-          L"Document 446 method", L"Document 1105 method", L"Application 1105 method !"},
+          L"Documents 2 get", L"Document 446 method", L"Document 1105 method", L"Documents 2 get",
+          L"Application 1105 method !"},
+         true, PrintOutcome::Printed},
+        // A count that cannot be read: a server of the run's own that is gone holds nothing of the
+        // user's; one that is still there and cannot say may hold anything, and is not told to quit.
+        {"Word: server crashes in Count", DocumentKind::Word, kSuiteMsOffice, crashInCount,
+         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
+          L"Documents 2 get !"},
+         false, PrintOutcome::Failed},
+        {"Word: a server that cannot count", DocumentKind::Word, kSuiteWps, noCount,
+         {L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method", L"Documents 2 get !",
+          L"Document 446 method", L"Document 1105 method", L"Documents 2 get !"},
          true, PrintOutcome::Printed},
         // A server still starting turns the first calls away; they are made again, once each.
         {"PowerPoint: busy at first", DocumentKind::PowerPoint, kSuiteMsOffice, busy,
-         {L"Application 2047 put", L"Application 2049 put", L"Application 2001 get", L"Presentations 2005 method",
-          L"Presentation 2033 get", L"PrintOptions 2010 put", L"PrintOptions 2015 put", L"Presentation 2034 method",
-          L"Presentation 2039 method"},
+         {L"Application 2031 get", L"Application 2047 put", L"Application 2049 put", L"Application 2001 get",
+          L"Presentations 2005 method", L"Presentations 11 get", L"Presentation 2033 get", L"PrintOptions 2010 put",
+          L"PrintOptions 2015 put", L"Presentation 2034 method", L"Presentation 2039 method", L"Presentations 11 get"},
          true, PrintOutcome::Printed},
         {"Word: busy at first", DocumentKind::Word, kSuiteMsOffice, busy,
          {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
-          L"Document 446 method", L"Document 1105 method", L"Application 1105 method"},
+          L"Documents 2 get", L"Document 446 method", L"Document 1105 method", L"Documents 2 get",
+          L"Application 1105 method"},
          true, PrintOutcome::Printed},
     };
     for (const FailureCase& c : cases) {
@@ -571,8 +610,8 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
     std::thread worker([&] {
         ScopedCom com;
         ConvertClass convert(PrintOptions{kChosen, 1, kSuiteMsOffice});
-        printed[0] = convert.PrintWord(first);
-        printed[1] = convert.PrintWord(second);
+        printed[0] = convert.Print(DocumentKind::Word, first) == PrintOutcome::Printed;
+        printed[1] = convert.Print(DocumentKind::Word, second) == PrintOutcome::Printed;
         done = true;
     });
     testing_ui::PumpUntil([&] { return done.load(); }, 120000);
@@ -593,10 +632,10 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
     // The second started on the chosen printer and, after printing, put back what it had
     // saved: the user's default, which the failed first document had restored.
     const auto& calls = byServer[order[1]];
-    ASSERT_EQ(calls.size(), 8u) << Describe(calls);
+    ASSERT_EQ(calls.size(), 10u) << Describe(calls);
     EXPECT_EQ(calls[0].printer, kChosen);
-    EXPECT_EQ(calls[5].printer, kChosen);  // PrintOut
-    EXPECT_EQ(calls[6].printer, kUserDefault);
+    EXPECT_EQ(calls[6].printer, kChosen);  // PrintOut
+    EXPECT_EQ(calls[7].printer, kUserDefault);
     EXPECT_EQ(spool::WaitForJobs(FileName(second), 1, 30000).size(), 1u);
     EXPECT_TRUE(spool::FindJobs(FileName(first)).empty());
 }
@@ -629,6 +668,58 @@ TEST_F(Printers, EndingTheProgramInMidDocumentPutsTheUsersDefaultBack) {
     EXPECT_FALSE(outcome.printed);
     EXPECT_EQ(automation_test::SystemDefault(), kOther);
     automation_test::SetSystemDefault(kUserDefault);
+}
+
+}  // namespace
+
+namespace {
+
+// Sets the watchdog's limits for one test through the variables the program reads.
+class WatchdogLimitsScope {
+public:
+    WatchdogLimitsScope(const wchar_t* silentSeconds, const wchar_t* promptSeconds) {
+        ::SetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_SECONDS", silentSeconds);
+        ::SetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_PROMPT_SECONDS", promptSeconds);
+    }
+    ~WatchdogLimitsScope() {
+        ::SetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_SECONDS", nullptr);
+        ::SetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_PROMPT_SECONDS", nullptr);
+    }
+    WatchdogLimitsScope(const WatchdogLimitsScope&) = delete;
+    WatchdogLimitsScope& operator=(const WatchdogLimitsScope&) = delete;
+};
+
+// A server that puts up a window of no known kind inside a call and then does nothing is waiting
+// for a person: it is given up on after the prompt limit, long before the silent limit.
+TEST_F(Printers, AWindowAndNoWorkIsGivenUpOnAtThePromptLimit) {
+    constexpr DWORD kPromptMs = 2000, kSilentMs = 60000;
+    WatchdogLimitsScope limits(L"60", L"2");
+    const struct {
+        DocumentKind kind;
+        int suite;
+        const wchar_t* hangAt;
+    } cases[] = {
+        {DocumentKind::Word, kSuiteMsOffice, L"PrintOut:dialog"},
+        {DocumentKind::Excel, kSuiteWps, L"Open:dialog"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring progId = ProgId(c.kind, c.suite);
+        SCOPED_TRACE(Narrow(progId + L" " + c.hangAt));
+        officesim::ResetBehaviours();
+        officesim::Behaviour hang;
+        hang.hangAt = c.hangAt;
+        officesim::SetBehaviour(progId, hang);
+        const std::wstring path = MakeDocument(L"prompt-limit", c.kind);
+
+        const Outcome outcome = Print(c.kind, path, PrintOptions{kChosen, 1, c.suite});
+        EXPECT_EQ(outcome.outcome, PrintOutcome::ServerNotAnswering);
+        // The server's start and the calls before the hang take a few seconds under Wine.
+        EXPECT_LT(outcome.ms, kPromptMs + 10000) << "given up on after " << outcome.ms << " ms";
+        EXPECT_LT(outcome.ms, kSilentMs / 2);
+        EXPECT_TRUE(spool::FindJobs(FileName(path)).empty());
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+        officesim::WaitForGuards();
+    }
 }
 
 }  // namespace
