@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
@@ -191,7 +192,7 @@ struct ConvertClass::Run {
 
     // The processes the run started that may still serve its next documents, and those of
     // them that hold the user's work.
-    std::vector<DWORD> OwnProcesses(bool userHeldOnly = false) const {
+    std::vector<DWORD> StartedIds(bool userHeldOnly = false) const {
         std::vector<DWORD> ids;
         for (const StartedServer& s : finished)
             if (!s.WaitEnded(0) && (!userHeldOnly || s.HoldsUserWork()))
@@ -202,7 +203,7 @@ struct ConvertClass::Run {
     Watchdog watchdog;
     ScopedBusyRetryFilter filter;  // cancels a call the watchdog gave up on
     ScopedCallListener listener;   // shows the watchdog every call of this thread
-    std::set<std::wstring> unstartable;  // asked about once; not tried again in this run
+    std::map<std::wstring, PrintOutcome> unstartable;  // asked about once; not tried again in this run
     std::set<std::wstring> ended;        // a server of these was ended from outside
     std::vector<StartedServer> finished;
 };
@@ -221,8 +222,8 @@ public:
         const wchar_t* progId = ProgIdFor(kind, options.suite);
         if (!progId) return;
         m_progId = progId;
-        if (run.unstartable.contains(m_progId)) {
-            m_outcome = PrintOutcome::ServerCannotStart;
+        if (const auto known = run.unstartable.find(m_progId); known != run.unstartable.end()) {
+            m_outcome = known->second;
             return;
         }
         if (!PrinterAvailable(options.printer)) {
@@ -239,7 +240,7 @@ public:
         const int attempts = run.ended.contains(m_progId) ? kStartAttempts : 1;
         for (int i = 0; i < attempts && !GaveUp(); ++i) {
             if (i > 0) ::Sleep(kStartRetryDelayMs);
-            m_server.Before(m_progId, run.OwnProcesses(), run.OwnProcesses(true));
+            m_server.Before(m_progId, run.StartedIds(), run.StartedIds(true));
             run.watchdog.CallStarted();
             hr = CreateServer(m_progId, m_app);
             run.watchdog.CallEnded();
@@ -251,9 +252,9 @@ public:
             const bool stuck = GaveUp();
             m_app.Release();
             RestorePrinter();
-            run.unstartable.insert(m_progId);
-            if (notice) notice(ServerStartFailureText(kind, options.suite, stuck).c_str());
             m_outcome = stuck ? PrintOutcome::ServerStuckAtStart : PrintOutcome::ServerCannotStart;
+            run.unstartable.emplace(m_progId, m_outcome);
+            if (notice) notice(ServerStartFailureText(kind, options.suite, stuck).c_str());
             return;
         }
         m_outcome = options.suite == kSuiteMsOffice && versionMember ? VersionGate(m_app, versionMember)

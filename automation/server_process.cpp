@@ -188,14 +188,14 @@ std::vector<DWORD> ComLauncherProcesses() {
 }
 
 std::vector<DWORD> OwnProcesses(const ProcessOrigin& origin) {
-    std::vector<DWORD> own = origin.carried;
+    std::vector<DWORD> own;
     // Started by a launcher or by one of the run's own, as far down as it goes; a launcher
     // that ended before it was seen counts when what it left runs a registered executable.
     for (bool grew = true; grew;) {
         grew = false;
         for (const ProcessEntry& p : origin.seen) {
             if (Contains(own, p.id)) continue;
-            bool ours = Contains(origin.launchers, p.parent) || Contains(own, p.parent);
+            bool ours = Contains(origin.launchers, p.parent) || Contains(origin.carried, p.parent) || Contains(own, p.parent);
             if (!ours && !Find(origin.before, p.parent) && !Find(origin.seen, p.parent))
                 ours = std::find(origin.hints.begin(), origin.hints.end(), p.exe) != origin.hints.end();
             if (ours) {
@@ -281,7 +281,6 @@ void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>&
         std::lock_guard guard(m->lock);
         m->origin = ProcessOrigin{};
         m->origin.before = RunningProcesses();
-        std::erase_if(m->origin.before, [&](const ProcessEntry& p) { return Contains(ours, p.id); });
         m->origin.launchers = ComLauncherProcesses();
         m->origin.carried = ours;
         m->origin.hints = RegisteredExecutables(progId);
@@ -312,7 +311,6 @@ void StartedServer::After() {
         if (Contains(m->origin.launchers, id)) continue;
         const ProcessEntry* seen = Find(m->origin.seen, id);
         m->AddOwn(id, seen ? seen->parent : 0);
-        if (Contains(m->userHeld, id)) m->holdsUserWork = true;
     }
     m->seenHandles.clear();
 }
@@ -321,6 +319,13 @@ void StartedServer::ServedBy(DWORD pid) {
     if (!pid) return;
     std::lock_guard guard(m->lock);
     if (m->Has(pid)) return;
+    if (Contains(m->origin.carried, pid)) {
+        // Brought up by an earlier start of the run and serving this one too (one PowerPoint
+        // serves every client), with whatever of the user's it took in meanwhile.
+        m->AddOwn(pid, 0);
+        if (Contains(m->userHeld, pid)) m->holdsUserWork = true;
+        return;
+    }
     if (Find(m->origin.before, pid)) {
         // Running before the start: the user's own application, which the run only borrows.
         if (HANDLE h = OpenToWatch(pid)) m->processes.push_back({pid, 0, false, UniqueHandle(h)});

@@ -37,10 +37,11 @@ struct ProcessOrigin {
     std::vector<ProcessEntry> before;   // running before the start
     std::vector<ProcessEntry> seen;     // came up during the start (some may have ended)
     std::vector<DWORD> launchers;       // the system's COM launchers and this program
-    std::vector<DWORD> carried;         // the run's own from an earlier start
+    std::vector<DWORD> carried;         // the run's own from an earlier start (running before)
     std::vector<std::wstring> hints;    // registered executables
 };
-// The ids among `seen` (and `carried`) that are the run's own.
+// The ids among `seen` that are the run's own. One of `carried` is the run's again only when it
+// serves the new start (StartedServer::ServedBy); what it starts during the start is.
 std::vector<DWORD> OwnProcesses(const ProcessOrigin& origin);
 
 // The processes of one server start, watched until they end.
@@ -54,7 +55,7 @@ public:
     // Call right before the server is created: remembers what ran before and watches the
     // process list closely until After, so that a launcher that lives a moment is seen.
     // `ours` are processes an earlier start of the same run brought into being (one process
-    // can serve every document); `userHeld` those of them known to hold the user's work.
+    // can serve every client); `userHeld` those of them known to hold the user's work.
     void Before(const std::wstring& progId, const std::vector<DWORD>& ours = {},
                 const std::vector<DWORD>& userHeld = {});
     // Call after it was created (or failed to be).

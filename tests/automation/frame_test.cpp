@@ -55,7 +55,7 @@ TEST(Watchdog, GivesUpOnlyOnAServerThatDoesNoWork) {
 // the system's COM launcher (2) start servers; the user's shell (3) ran before the start.
 TEST(ServerProcesses, TheRunOwnsOnlyWhatWasStartedForItsActivation) {
     const std::vector<ProcessEntry> before = {{1, 0, L"tavrolin.exe"}, {2, 0, L"svchost.exe"}, {3, 0, L"explorer.exe"},
-                                              {40, 3, L"excel.exe"}};
+                                              {30, 1, L"powerpnt.exe"}, {40, 3, L"excel.exe"}};
     const std::vector<DWORD> launchers = {1, 2};
     struct Case {
         const char* name;
@@ -74,7 +74,8 @@ TEST(ServerProcesses, TheRunOwnsOnlyWhatWasStartedForItsActivation) {
         {"a child of the user's running copy", {{21, 40, L"excel.exe"}}, {}, {L"excel.exe"}, {}},
         {"an unseen launcher's server, registered name", {{11, 99, L"excel.exe"}}, {}, {L"excel.exe"}, {11}},
         {"an unseen launcher's server, other name", {{11, 99, L"wps.exe"}}, {}, {L"wpsoffice.exe"}, {}},
-        {"one an earlier start of the run brought up", {}, {30}, {}, {30}},
+        {"a helper of one an earlier start brought up", {{50, 30, L"helper.exe"}}, {30}, {}, {50}},
+        {"one an earlier start brought up is not the new start's by itself", {}, {30}, {}, {}},
         {"nothing came up", {}, {}, {L"powerpnt.exe"}, {}},
     };
     for (const Case& c : cases) {
