@@ -205,8 +205,9 @@ LRESULT CTavrolinDlg::OnPrintProgress(WPARAM index, LPARAM result) {
     return 0;
 }
 
-LRESULT CTavrolinDlg::OnServerStartFailed(WPARAM, LPARAM text) {
-    m_run.OnServerStartFailed(reinterpret_cast<const wchar_t*>(text));
+LRESULT CTavrolinDlg::OnServerStartFailed(WPARAM server, LPARAM outcome) {
+    m_run.OnServerStartFailed(static_cast<DocumentKind>(LOWORD(server)), static_cast<std::int16_t>(HIWORD(server)),
+                              static_cast<PrintOutcome>(outcome));
     return 0;
 }
 

@@ -33,6 +33,7 @@ public:
 
     DocumentList& Documents() { return m_documents; }
     const DocumentList& Documents() const { return m_documents; }
+    PrintRunController& Run() { return m_run; }
     const PrintRunController& Run() const { return m_run; }
 
     // Starts reading the printers on a thread of its own, so that the spooler's answers
@@ -68,7 +69,7 @@ protected:
 
     void OnStart();
     LRESULT OnPrintProgress(WPARAM index, LPARAM result);
-    LRESULT OnServerStartFailed(WPARAM, LPARAM text);
+    LRESULT OnServerStartFailed(WPARAM server, LPARAM outcome);
     void OnTimer(UINT_PTR id);
 
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);

@@ -35,15 +35,8 @@ enum class PrintOutcome : int {
     Stopped,             // the run was stopped during the document
     Failed,              // the server refused the document for another reason
 };
-// The reason a person reads for an outcome; empty for Printed.
-const wchar_t* OutcomeReason(PrintOutcome outcome);
-
 // The ProgID of the server that prints `kind` in `suite`; null for a suite we do not know.
 const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite);
-
-// The message for a server of `kind` in `suite` that cannot be started, with the reason when it
-// was ended while it started.
-std::wstring ServerStartFailureText(DocumentKind kind, std::int32_t suite, bool stuckAtStart = false);
 
 // The major version in an application's Version text: its leading decimal number the way
 // wcstol reads it ("16.0" gives 16, text without leading digits 0).
@@ -51,18 +44,16 @@ long MajorVersion(const std::wstring& version);
 // Versions before 12 do not take our calls the way we make them.
 bool PassesVersionGate(const std::wstring& version);
 
-// Tells the person that a server cannot start, with the text of ServerStartFailureText. The
-// print worker's version asks the UI thread to show the box; this one shows it from the calling
-// thread, owned by the main window.
-using StartFailureNotice = std::function<void(const wchar_t* text)>;
-void ShowStartFailureBox(const wchar_t* text);
+// Asked to tell the person that the server of `kind` in `suite` did not start (`outcome` says
+// why: ServerCannotStart or ServerStuckAtStart); once a run per server. The print worker hands
+// this to the UI thread, which chooses the words.
+using StartFailureNotice = std::function<void(DocumentKind kind, std::int32_t suite, PrintOutcome outcome)>;
 
 // Given as the password (and write password) of every Word document and workbook: one that has
 // a password then fails to open instead of asking a person for it; one without opens as usual.
 inline constexpr const wchar_t* kUnusedPassword = L"\u2400tavrolin\u2400no password\u2400";
 
-class Watchdog;
-class StartedServer;
+class RunServers;
 
 // Prints the documents of one run one by one. Each document gets a server of its own (one the
 // user already had open is shared, never ended), started after the chosen printer was made the
@@ -78,8 +69,7 @@ public:
     // `stop`, when given, is looked at between the calls of a document: once it is set, the
     // document goes the way of a failed one (closed, the server told to quit) and is not printed,
     // and a call still going after a short grace is cancelled.
-    explicit ConvertClass(PrintOptions options, StartFailureNotice notice = ShowStartFailureBox,
-                          const std::atomic<bool>* stop = nullptr);
+    ConvertClass(PrintOptions options, StartFailureNotice notice, const std::atomic<bool>* stop = nullptr);
     // Waits briefly for the servers of the run to end, and ends those that did not.
     ~ConvertClass();
     ConvertClass(const ConvertClass&) = delete;
@@ -87,11 +77,6 @@ public:
 
     PrintOutcome Print(DocumentKind kind, const std::wstring& path);
 
-    struct Run;  // the run's machinery, private to the printers
-
 private:
-    PrintOptions m_options;
-    StartFailureNotice m_notice;
-    const std::atomic<bool>* m_stop;
-    std::unique_ptr<Run> m_run;
+    std::unique_ptr<RunServers> m_run;
 };

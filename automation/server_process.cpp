@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "automation/dispatch.h"
+#include "framework/deadline.h"
 #include "framework/scoped.h"
 #include "framework/text.h"
 
@@ -396,11 +397,9 @@ bool StartedServer::WaitEnded(DWORD ms) const {
         for (const State::Process& p : m->processes)
             if (p.own) own.push_back(p.handle.get());
     }
-    const ULONGLONG end = ::GetTickCount64() + ms;
-    for (HANDLE h : own) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (::WaitForSingleObject(h, now >= end ? 0 : static_cast<DWORD>(end - now)) != WAIT_OBJECT_0) return false;
-    }
+    const Deadline deadline(ms);
+    for (HANDLE h : own)
+        if (::WaitForSingleObject(h, deadline.Left()) != WAIT_OBJECT_0) return false;
     return true;
 }
 
@@ -431,12 +430,9 @@ bool StartedServer::End() {
     // The server itself first: a helper it started may have work to do when it goes.
     for (const Target& t : targets)
         if (!t.helper) terminate(t);
-    const ULONGLONG end = ::GetTickCount64() + kHelperGraceMs;
-    for (const Target& t : targets) {
-        if (!t.helper) continue;
-        const ULONGLONG now = ::GetTickCount64();
-        if (::WaitForSingleObject(t.handle, now >= end ? 0 : static_cast<DWORD>(end - now)) == WAIT_TIMEOUT) terminate(t);
-    }
+    const Deadline grace(kHelperGraceMs);
+    for (const Target& t : targets)
+        if (t.helper && ::WaitForSingleObject(t.handle, grace.Left()) == WAIT_TIMEOUT) terminate(t);
     // So that the next start of the same class finds the old one gone.
     WaitEnded(kEndWaitMs);
     return true;

@@ -21,11 +21,13 @@ void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
     // The worker's apartment for its whole life.
     ScopedCom com;
 
-    // Only the UI thread shows windows: the box for a server that cannot start is its job.
+    // Only the UI thread shows windows: the box for a server that cannot start, and its words,
+    // are its job.
     ConvertClass convert(
         job.options,
-        [window](const wchar_t* text) {
-            ::SendMessageW(window, WM_SERVER_START_FAILED, 0, reinterpret_cast<LPARAM>(text));
+        [window](DocumentKind kind, std::int32_t suite, PrintOutcome outcome) {
+            ::SendMessageW(window, WM_SERVER_START_FAILED, MAKEWPARAM(static_cast<WORD>(kind), static_cast<WORD>(suite)),
+                           static_cast<LPARAM>(outcome));
         },
         &stop);
     for (size_t i = 0; i < job.paths.size() && !stop; ++i) {

@@ -19,8 +19,9 @@ inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
 inline constexpr LPARAM kPrinted = static_cast<LPARAM>(PrintOutcome::Printed);
 
-// Sent by the worker to the main window when a server cannot start: lParam is the text to show
-// (const wchar_t*, valid for the call). The worker waits until the window has answered.
+// Sent by the worker to the main window when a server cannot start: LOWORD(wParam) is its
+// DocumentKind, HIWORD(wParam) the suite, lParam the PrintOutcome that says why. The worker
+// waits until the window has answered.
 inline constexpr UINT WM_SERVER_START_FAILED = WM_APP + 2;
 
 // One run, as the window hands it over: everything the worker needs, owned by the worker.

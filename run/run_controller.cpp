@@ -8,6 +8,7 @@
 #include "doclist/document_list.h"
 #include "framework/framework.h"
 #include "run/busy_indicator.h"
+#include "run/outcome_text.h"
 #include "ui/dpi.h"
 
 namespace {
@@ -84,10 +85,10 @@ void PrintRunController::OnTimer() {
     if (m_phase >= 3) m_phase = 0;
 }
 
-void PrintRunController::OnServerStartFailed(const wchar_t* text) {
+void PrintRunController::OnServerStartFailed(DocumentKind kind, std::int32_t suite, PrintOutcome outcome) {
     // On the way out nobody is asked anything any more.
-    if (m_closing || !text) return;
-    ::MessageBoxW(m_dialog, text, AfxGetAppName(), MB_OK | MB_ICONWARNING);
+    if (m_closing) return;
+    ::MessageBoxW(m_dialog, ServerStartFailureText(kind, suite, outcome).c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
 }
 
 bool PrintRunController::Shutdown(DWORD boundMs) {

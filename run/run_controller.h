@@ -26,7 +26,7 @@ public:
     // One step of the busy indicator.
     void OnTimer();
     // The worker's request to tell the person that a server cannot start (WM_SERVER_START_FAILED).
-    void OnServerStartFailed(const wchar_t* text);
+    void OnServerStartFailed(DocumentKind kind, std::int32_t suite, PrintOutcome outcome);
 
     // True from the start of a run to its end; drops are refused meanwhile.
     bool Active() const { return m_active; }

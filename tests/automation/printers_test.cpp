@@ -609,7 +609,7 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
     std::atomic<bool> done{false};
     std::thread worker([&] {
         ScopedCom com;
-        ConvertClass convert(PrintOptions{kChosen, 1, kSuiteMsOffice});
+        ConvertClass convert(PrintOptions{kChosen, 1, kSuiteMsOffice}, nullptr);
         printed[0] = convert.Print(DocumentKind::Word, first) == PrintOutcome::Printed;
         printed[1] = convert.Print(DocumentKind::Word, second) == PrintOutcome::Printed;
         done = true;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
+#include "framework/framework.h"
 #include "framework/scoped.h"
+#include "run/outcome_text.h"
 #include "support/officesim_control.h"
 
 namespace automation_test {
@@ -16,7 +18,11 @@ PrintingThread::PrintingThread(DocumentKind kind, std::wstring path, PrintOption
               m_outcome.defaultAtBox.push_back(SystemDefault());
               return IDOK;
           });
-          ConvertClass convert(options);
+          // The box the program shows for a server that cannot start, from this thread.
+          ConvertClass convert(options, [](DocumentKind kind, std::int32_t suite, PrintOutcome outcome) {
+              ::MessageBoxW(AfxGetMainWnd(), ServerStartFailureText(kind, suite, outcome).c_str(), AfxGetAppName(),
+                            MB_OK | MB_ICONWARNING);
+          });
           const ULONGLONG start = ::GetTickCount64();
           m_outcome.outcome = convert.Print(kind, path);
           m_outcome.printed = m_outcome.outcome == PrintOutcome::Printed;

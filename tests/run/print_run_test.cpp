@@ -10,6 +10,7 @@
 
 #include "app/texts.h"
 #include "run/busy_indicator.h"
+#include "run/outcome_text.h"
 #include "run/print_worker.h"
 #include "support/drop.h"
 #include "support/main_window.h"

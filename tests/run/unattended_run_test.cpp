@@ -15,6 +15,7 @@
 #include "app/resource.h"
 #include "app/texts.h"
 #include "automation/convert_class.h"
+#include "run/outcome_text.h"
 #include "run/print_worker.h"
 #include "run/run_controller.h"
 #include "support/main_window.h"
@@ -335,7 +336,7 @@ TEST_F(UnattendedRun, AServerThatWaitsAtItsStartIsGivenUpOnOnceARun) {
     std::printf("[ timing ] a server held at its start, and a workbook: %llu ms\n", ms);
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, ServerStartFailureText(DocumentKind::Word, kSuiteMsOffice, true));
+    EXPECT_EQ(boxes.Boxes()[0].text, ServerStartFailureText(DocumentKind::Word, kSuiteMsOffice, PrintOutcome::ServerStuckAtStart));
     for (int row = 0; row < w.RowCount(); ++row) {
         const bool isSheet = w.Cell(row, 0) == sheet.Path();
         SCOPED_TRACE(testing::PrintToString(w.Cell(row, 0)));

@@ -1,0 +1,14 @@
+// The words a person reads for what became of a document, chosen on the window's side.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "automation/convert_class.h"
+
+// The reason shown with a failed row; empty for Printed.
+const wchar_t* OutcomeReason(PrintOutcome outcome);
+
+// The box for a server of `kind` in `suite` that did not start: the suite's own line, and why
+// when it was given up on while it started.
+std::wstring ServerStartFailureText(DocumentKind kind, std::int32_t suite, PrintOutcome outcome);
