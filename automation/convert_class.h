@@ -51,7 +51,7 @@ using StartFailureNotice = std::function<void(DocumentKind kind, std::int32_t su
 
 // Given as the password (and write password) of every Word document and workbook: one that has
 // a password then fails to open instead of asking a person for it; one without opens as usual.
-inline constexpr const wchar_t* kUnusedPassword = L"\u2400tavrolin\u2400no password\u2400";
+inline constexpr const wchar_t* kUnusedPassword = L"\u2400tavrolin\u2400unused\u2400";
 
 class RunServers;
 

@@ -25,7 +25,7 @@ std::wstring ExecutableBaseName() {
 }
 }  // namespace
 
-CWinApp::CWinApp(const wchar_t* appName) : m_pszAppName(appName ? appName : ExecutableBaseName()) { g_app = this; }
+CWinApp::CWinApp(const wchar_t* appName) : m_appName(appName ? appName : ExecutableBaseName()) { g_app = this; }
 
 CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
@@ -49,7 +49,7 @@ HWND AfxGetMainWnd() { return g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->Ge
 
 const wchar_t* AfxGetAppName() {
     static std::wstring fallback;
-    if (g_app) return g_app->m_pszAppName.c_str();
+    if (g_app) return g_app->m_appName.c_str();
     if (fallback.empty()) fallback = ExecutableBaseName();
     return fallback.c_str();
 }

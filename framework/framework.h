@@ -22,9 +22,6 @@ class CWnd;
 // ---------------------------------------------------------------------------------------------
 // Message maps: a static table of typed entries per class, chained to the base class's table.
 
-// BN_CLICKED is 0, so "any notification code" needs its own marker.
-inline constexpr UINT kAnyCode = 0xFFFFFFFF;
-
 // What happens after a handler ran: the message is finished, or it also goes on to the
 // window's default handling.
 enum class Then { Done, Default };
@@ -32,7 +29,7 @@ enum class Then { Done, Default };
 struct MessageEntry {
     UINT message;
     UINT id;    // control identifier for WM_COMMAND entries
-    UINT code;  // notification code for WM_COMMAND entries, or kAnyCode
+    UINT code;  // notification code for WM_COMMAND entries (BN_CLICKED is 0)
     Then then;
     // The handler's result, or nothing when the handler left the message to the default handling.
     std::optional<LRESULT> (*invoke)(CWnd* self, WPARAM wParam, LPARAM lParam);
@@ -226,7 +223,7 @@ public:
     virtual int ExitInstance() { return 0; }
     virtual const MessageMap* GetMessageMap() const;
 
-    std::wstring m_pszAppName;
+    std::wstring m_appName;
     CWnd* m_pMainWnd = nullptr;
     // Made by AfxEnsureUiApartment, undone when the application's work is over.
     std::optional<ScopedCom> m_uiApartment;

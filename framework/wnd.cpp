@@ -33,7 +33,7 @@ bool CWnd::DispatchMessageMap(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
         for (const MessageEntry& e : map->entries) {
             if (e.message != message) continue;
-            if (message == WM_COMMAND && (e.id != id || (e.code != kAnyCode && e.code != code))) continue;
+            if (message == WM_COMMAND && (e.id != id || e.code != code)) continue;
             std::optional<LRESULT> r = e.invoke(this, wParam, lParam);
             if (!r) return false;
             result = *r;

@@ -13,11 +13,9 @@
 #include "framework/scoped.h"
 
 // Posted by the worker to the main window. wParam: the index of the document just handled, or
-// kRunFinished once after the last one (or after a stop). lParam: the document's PrintOutcome
-// (kPrinted, 0, when it was printed).
+// kRunFinished once after the last one (or after a stop). lParam: the document's PrintOutcome.
 inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
-inline constexpr LPARAM kPrinted = static_cast<LPARAM>(PrintOutcome::Printed);
 
 // Sent by the worker to the main window when a server cannot start: LOWORD(wParam) is its
 // DocumentKind, HIWORD(wParam) the suite, lParam the PrintOutcome that says why. The worker
