@@ -69,21 +69,6 @@ Arg Bool(bool value) {
 
 Arg String(const Variant& text) { return Arg{text.get()}; }
 
-DispatchRef& DispatchRef::operator=(DispatchRef&& other) noexcept {
-    if (this != &other) {
-        Release();
-        m_p = other.m_p;
-        other.m_p = nullptr;
-    }
-    return *this;
-}
-
-void DispatchRef::Release() {
-    // Cleared before the call: a server that dies inside Release must not be released twice.
-    IDispatch* p = m_p;
-    m_p = nullptr;
-    if (p) p->Release();
-}
 
 namespace {
 
@@ -122,7 +107,7 @@ std::wstring TakeExceptionText(EXCEPINFO& info) {
 
 Variant Invoke(const DispatchRef& object, DISPID member, WORD kind, std::initializer_list<Arg> args) {
     Variant result;
-    if (object.empty()) return result;
+    if (!object) return result;
 
     std::vector<VARIANT> params = LastFirst(args);
     DISPID putId = DISPID_PROPERTYPUT;
@@ -184,12 +169,12 @@ void PutProperty(const DispatchRef& object, DISPID member, Arg value) {
 }
 
 DispatchRef GetObject(const DispatchRef& object, DISPID member) {
-    if (object.empty()) return {};
+    if (!object) return {};
     return TakeObject(GetProperty(object, member));
 }
 
 DispatchRef CallForObject(const DispatchRef& object, DISPID member, std::initializer_list<Arg> args) {
-    if (object.empty()) return {};
+    if (!object) return {};
     return TakeObject(CallMethod(object, member, args));
 }
 
@@ -206,7 +191,7 @@ HRESULT ClassIdOf(const std::wstring& progId, CLSID& clsid) {
 }
 
 HRESULT CreateServer(const std::wstring& progId, DispatchRef& server) {
-    server.Release();
+    server.reset();
     CLSID clsid{};
     HRESULT hr = ClassIdOf(progId, clsid);
     if (FAILED(hr)) return hr;

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "framework/scoped.h"
+
 // A failed automation call: the HRESULT of Invoke (or of a result that was not what the
 // member promises), with the server's own description when it gave one.
 struct AutomationError {
@@ -51,25 +53,8 @@ Arg I4(std::int32_t value);        // plain 32-bit integer parameter
 Arg Bool(bool value);              // VARIANT_BOOL
 Arg String(const Variant& text);   // plain string parameter; `text` holds a VT_BSTR
 
-// Holds one IDispatch of a server object and releases it at most once, when asked or when
-// it goes away. Calls through an empty reference are skipped.
-class DispatchRef {
-public:
-    DispatchRef() = default;
-    explicit DispatchRef(IDispatch* owned) : m_p(owned) {}
-    ~DispatchRef() { Release(); }
-    DispatchRef(const DispatchRef&) = delete;
-    DispatchRef& operator=(const DispatchRef&) = delete;
-    DispatchRef(DispatchRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    DispatchRef& operator=(DispatchRef&& other) noexcept;
-
-    void Release();
-    bool empty() const { return m_p == nullptr; }
-    IDispatch* get() const { return m_p; }
-
-private:
-    IDispatch* m_p = nullptr;
-};
+// One reference to a server object. Calls through an empty one are skipped.
+using DispatchRef = ComPtr<IDispatch>;
 
 // Member calls. Each throws AutomationError when the server fails the call; through an
 // empty reference each does nothing and gives an empty result.

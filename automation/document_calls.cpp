@@ -258,8 +258,8 @@ PrintOutcome PrintDocument(RunServers& run, DocumentKind kind, const std::wstrin
     if (calls.closeAllWhenOnlyOurs) {
         if (holdsOnlyOurs(1)) {
             cleanUp([&] { CallMethod(documents, excel::kClose); });
-            document.Release();
-            documents.Release();
+            document.reset();
+            documents.reset();
             cleanUp([&] { Quit(kind, app); });
         } else {
             cleanUp([&] { CloseOwn(kind, document); });
@@ -268,9 +268,9 @@ PrintOutcome PrintDocument(RunServers& run, DocumentKind kind, const std::wstrin
     }
     // With no document (it did not open) there is nothing to close.
     cleanUp([&] { CloseOwn(kind, document); });
-    document.Release();
+    document.reset();
     const bool onlyOurs = holdsOnlyOurs(0);
-    documents.Release();
+    documents.reset();
     if (onlyOurs && (calls.microsoftQuits || options.suite != kSuiteMsOffice)) cleanUp([&] { Quit(kind, app); });
     return outcome;
 }

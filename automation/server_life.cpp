@@ -114,7 +114,7 @@ DocumentServer::DocumentServer(RunServers& run, DocumentKind kind, DISPID versio
     }
     if (FAILED(hr)) {
         const bool stuck = GaveUp();
-        m_app.Release();
+        m_app.reset();
         RestorePrinter();
         m_outcome = stuck ? PrintOutcome::ServerStuckAtStart : PrintOutcome::ServerCannotStart;
         run.m_unstartable.emplace(m_progId, m_outcome);
@@ -127,7 +127,7 @@ DocumentServer::DocumentServer(RunServers& run, DocumentKind kind, DISPID versio
 }
 
 DocumentServer::~DocumentServer() {
-    m_app.Release();
+    m_app.reset();
     if (m_watched) m_run.m_watchdog.Unwatch();
     if (GaveUp() && !m_server.HoldsUserWork()) m_run.m_ended.insert(m_progId);
     m_run.Retire(std::move(m_server));

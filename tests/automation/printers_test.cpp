@@ -579,22 +579,22 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
 TEST_F(Printers, ServersAreCreatedByProgIdOrClassIdAndEmptyReferencesCallNothing) {
     DispatchRef word;
     ASSERT_EQ(CreateServer(officesim::kRoles[0].clsid, word), S_OK);  // Word.Application's class id
-    ASSERT_FALSE(word.empty());
+    ASSERT_TRUE(word);
     EXPECT_EQ(GetText(word, 24), L"16.0");
     Variant missing = Variant::Missing();
     CallMethod(word, 1105, {ByRef(missing), ByRef(missing), ByRef(missing)});
-    word.Release();
-    word.Release();
-    EXPECT_TRUE(word.empty());
+    word.reset();
+    word.reset();
+    EXPECT_FALSE(word);
     EXPECT_NO_THROW(CallMethod(word, 1105, {ByRef(missing), ByRef(missing), ByRef(missing)}));
-    EXPECT_TRUE(GetObject(word, 6).empty());
+    EXPECT_FALSE(GetObject(word, 6));
     EXPECT_EQ(Briefs(officesim::ReadLog(L"Word.Application")),
               (std::vector<std::wstring>{L"Application 24 get", L"Application 1105 method"}));
 
     DispatchRef none;
     EXPECT_EQ(CreateServer(L"No.Such.Application", none), CO_E_CLASSSTRING);
     EXPECT_EQ(CreateServer(L"{00000000-0000-0000-0000-00000000ABCD}", none), REGDB_E_CLASSNOTREG);
-    EXPECT_TRUE(none.empty());
+    EXPECT_FALSE(none);
 }
 
 TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestoredDefault) {
