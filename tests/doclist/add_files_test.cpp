@@ -111,7 +111,7 @@ HWND FileNameBox(HWND dialog) {
 TEST(AddFiles, RealItemDialogReturnsTheTypedSelection) {
     fixtures::TempFolder dir(L"真实 对话框");
     Paths files;
-    // Long names, more than the old 13000-character selection buffer held.
+    // Long names: together far more than a fixed 13000-character selection buffer would hold.
     for (int i = 0; i < 80; ++i) {
         files.push_back(dir / (std::to_wstring(100 + i) + L" " + std::wstring(150, L'x') + L".docx"));
         fixtures::MakeFile(files.back(), fixtures::Local(2016, 1, 1));
