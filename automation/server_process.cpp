@@ -255,6 +255,15 @@ struct StartedServer::State {
         processes.push_back({id, parent, true, std::move(handle)});
     }
 
+    // Takes in the processes of the start that are the run's own so far.
+    void Classify() {
+        for (DWORD id : OwnProcesses(origin)) {
+            if (Contains(origin.launchers, id)) continue;
+            const ProcessEntry* seen = Find(origin.seen, id);
+            AddOwn(id, seen ? seen->parent : 0);
+        }
+    }
+
     std::vector<DWORD> Ids(bool ownOnly) const {
         std::lock_guard guard(lock);
         std::vector<DWORD> ids;
@@ -308,11 +317,7 @@ void StartedServer::After() {
     std::lock_guard guard(m->lock);
     for (DWORD id : launchers)
         if (!Contains(m->origin.launchers, id)) m->origin.launchers.push_back(id);
-    for (DWORD id : OwnProcesses(m->origin)) {
-        if (Contains(m->origin.launchers, id)) continue;
-        const ProcessEntry* seen = Find(m->origin.seen, id);
-        m->AddOwn(id, seen ? seen->parent : 0);
-    }
+    m->Classify();
     m->seenHandles.clear();
 }
 
@@ -340,6 +345,8 @@ void StartedServer::ServedBy(DWORD pid) {
 void StartedServer::Refresh() {
     const std::vector<ProcessEntry> now = RunningProcesses();
     std::lock_guard guard(m->lock);
+    // While the server starts, what came up so far is watched: a window at start is a prompt too.
+    if (m->polling) m->Classify();
     for (bool grew = true; grew;) {
         grew = false;
         for (const ProcessEntry& p : now) {

@@ -4,6 +4,7 @@
 //   officesim.exe /role <ProgID> -Embedding  serve one role (started by COM)
 //   officesim.exe /role <ProgID> /user       the user's own copy: a window, up until it is closed
 //   officesim.exe /guard <handle>            started by a shared server: cleans up after it if it is killed
+//   officesim.exe /shell                     a stand-in for the user's shell: starts the user's copies asked for
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -13,6 +14,7 @@
 
 #include "officesim/calllog.h"
 #include "officesim/objects.h"
+#include "officesim/prompt.h"
 #include "officesim/server.h"
 
 namespace officesim {
@@ -33,6 +35,8 @@ std::wstring g_startPrinter;
 DWORD g_mainThread = 0;
 LONG g_objects = 0;
 bool g_served = false;
+HWND g_mainWindow = nullptr;
+HWND g_userDocument = nullptr;
 
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -128,6 +132,26 @@ LRESULT CALLBACK UserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// A document the user opened in this process; closing its window is the user closing it.
+LRESULT CALLBACK UserDocumentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY && window == g_userDocument) {
+        g_userDocument = nullptr;
+        ObjectDestroyed();
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The application's main window: hidden while it serves automation only.
+HWND CreateMainWindow(const Role& role) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"officesim.main";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, role.progId, WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
 HWND OpenUserWindow(const Role& role) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = UserWindowProc;
@@ -210,6 +234,39 @@ void StartGuard() {
     CloseHandle(self);
 }
 
+// A stand-in for the user's shell: waits until a server asks it (through the registry and an
+// event) to start the user's own copy of an application, and starts it as its parent.
+int Shell() {
+    HANDLE ask = CreateEventW(nullptr, FALSE, FALSE, kShellEvent);
+    if (!ask) return 1;
+    for (;;) {
+        if (WaitForSingleObject(ask, INFINITE) != WAIT_OBJECT_0) break;
+        const std::wstring progId = ReadSetting(L"", kShellStartValue);
+        if (progId.empty()) continue;
+        std::wstring command = L"\"" + ModulePath() + L"\" /role " + progId + L" /user";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    CloseHandle(ask);
+    return 0;
+}
+
+// Asks the stand-in shell to start the user's copy of `progId`, and gives it a moment to start.
+void AskShellForUserCopy(const std::wstring& progId) {
+    HANDLE ask = OpenEventW(EVENT_MODIFY_STATE, FALSE, kShellEvent);
+    if (!ask) return;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kShellStartValue, REG_SZ, progId.c_str(),
+                    DWORD((progId.size() + 1) * sizeof(wchar_t)));
+    SetEvent(ask);
+    CloseHandle(ask);
+    Sleep(300);
+}
+
 int Serve(const Role& role, bool user) {
     g_role = &role;
     g_behaviour = LoadBehaviour(role);
@@ -221,13 +278,21 @@ int Serve(const Role& role, bool user) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     BusyFilter filter(g_behaviour.busyCalls);
     CoRegisterMessageFilter(&filter, nullptr);
+    g_mainWindow = CreateMainWindow(role);
+    if (!user) {
+        // What happens while the application starts, before it takes its first client.
+        if (!g_behaviour.userCopyAtStart.empty()) AskShellForUserCopy(g_behaviour.userCopyAtStart);
+        if (g_behaviour.startWindow) ShowPrompt(PromptKind::StartWindow, role.progId);
+    }
     CLSID clsid;
     CLSIDFromString(role.clsid, &clsid);
     static ClassFactory factory;
     DWORD cookie = 0;
     DWORD use = SharedProcess(role) ? REGCLS_MULTIPLEUSE : REGCLS_SINGLEUSE;
-    if (use == REGCLS_MULTIPLEUSE && UnderWine()) StartGuard();
-    if (FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
+    // The user's copy of a one-client-per-process application serves nobody else.
+    const bool registers = !user || use == REGCLS_MULTIPLEUSE;
+    if (registers && use == REGCLS_MULTIPLEUSE && UnderWine()) StartGuard();
+    if (registers && FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
         CoUninitialize();
         return 1;
     }
@@ -253,9 +318,11 @@ int Serve(const Role& role, bool user) {
             if (userApp) userApp->Release();
             userApp = nullptr;
         } else if (msg.hwnd == nullptr && msg.message == kLastRelease) {
-            if (g_objects == 0) break;
+            // A server stuck after its client (an add-in that does not let go) stays on.
+            if (g_objects == 0 && !g_behaviour.linger) break;
         } else if (msg.message == WM_TIMER && msg.hwnd == nullptr &&
                    (msg.wParam == quitTimer || (msg.wParam == idleTimer && !g_served && !user))) {
+            if (g_behaviour.linger || (msg.wParam == quitTimer && g_userDocument)) continue;
             break;
         } else {
             TranslateMessage(&msg);
@@ -278,6 +345,10 @@ Behaviour LoadBehaviour(const Role& role) {
     b.hangAt = ParseHang(ReadSetting(role.progId, kHangAtValue));
     b.crashAt = ReadSetting(role.progId, kCrashAtValue);
     b.busyCalls = ReadSettingNumber(role.progId, kBusyCallsValue);
+    b.linger = ReadSettingNumber(role.progId, kLingerValue) != 0;
+    b.userDocument = ReadSettingNumber(role.progId, kUserDocumentValue) != 0;
+    b.startWindow = ReadSettingNumber(role.progId, kStartWindowValue) != 0;
+    b.userCopyAtStart = ReadSetting(role.progId, kUserCopyAtStartValue);
     std::wstring unknown = ReadSetting(role.progId, kUnknownMembersValue);
     for (const wchar_t* p = unknown.c_str(); *p;) {
         wchar_t* end = nullptr;
@@ -309,6 +380,35 @@ void ObjectDestroyed() {
 
 void QuitRequested() { PostThreadMessageW(g_mainThread, kQuit, 0, 0); }
 
+HWND MainWindow() { return g_mainWindow; }
+
+void OpenUserDocument() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = UserDocumentProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"officesim.userdoc";
+    RegisterClassW(&wc);
+    const wchar_t* extension = g_role->family == Family::Word    ? L".docx"
+                               : g_role->family == Family::Excel ? L".xlsx"
+                                                                 : L".pptx";
+    const std::wstring title =
+        std::wstring(kUserDocumentTitle) + L" - " + std::to_wstring(GetCurrentProcessId()) + extension;
+    ObjectCreated();  // the user's work keeps the application running
+    g_userDocument = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!g_userDocument) ObjectDestroyed();
+}
+
+bool UserDocumentOpen() { return g_userDocument != nullptr; }
+
+void DiscardUserDocument(std::vector<std::wstring> fields) {
+    fields[5] = L"discard:userdoc";
+    AppendLogLine(fields);
+    if (g_userDocument) DestroyWindow(g_userDocument);
+}
+
 }  // namespace officesim
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -326,6 +426,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (is(args[i], L"regserver") || is(args[i], L"unregserver"))
             return officesim::Registration(is(args[i], L"regserver"),
                                            std::vector<std::wstring>(args.begin() + i + 1, args.end()));
+        if (is(args[i], L"shell")) return officesim::Shell();
         if (is(args[i], L"guard") && i + 1 < args.size())
             return officesim::Guard(reinterpret_cast<HANDLE>(UINT_PTR(wcstoull(args[i + 1].c_str(), nullptr, 10))));
         if (is(args[i], L"role") && i + 1 < args.size()) {

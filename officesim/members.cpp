@@ -30,6 +30,7 @@ const std::vector<Member>& Members() {
         {Word, Collection, 19, kMethod, L"Open", Repeat(RefVariant, 16), Action::Open, 0},
         {Word, Document, 446, kMethod, L"PrintOut", Repeat(RefVariant, 18), Action::PrintOut, -1, 7},
         {Word, Document, 1105, kMethod, L"Close", Repeat(RefVariant, 3), Action::Close},
+        {Word, Collection, 2, kGet, L"Count", {}, Action::Count},
         // MsoAutomationSecurity: Low 1 (macros run, the start value under automation), ByUI 2, ForceDisable 3.
         {Word, Application, 449, kGet, L"AutomationSecurity", {}, Action::Setting, -1, -1, 1},
         {Word, Application, 449, kPut, L"AutomationSecurity", {I4}, Action::Setting, -1, -1, 1, {1, 2, 3}},
@@ -56,6 +57,10 @@ const std::vector<Member>& Members() {
         {Excel, Application, 302, kMethod, L"Quit", {}, Action::Quit},
         {Excel, Collection, 1923, kMethod, L"Open", Then({Bstr}, Repeat(Variant, 14)), Action::Open, 0},
         {Excel, Collection, 277, kMethod, L"Close", {}, Action::CloseAll},
+        {Excel, Collection, 118, kGet, L"Count", {}, Action::Count},
+        // Workbook.Close(SaveChanges): that workbook only.
+        {Excel, Document, 277, kMethod, L"Close", {Variant}, Action::Close},
+        {Excel, Application, 1950, kGet, L"Hwnd", {}, Action::Hwnd},
         {Excel, Document, 2361, kMethod, L"PrintOut", Repeat(Variant, 9), Action::PrintOut, -1, 2},
         // PowerPoint and WPS Presentation
         {PowerPoint, Application, 2001, kGet, L"Presentations", {}, Action::Collection},
@@ -63,6 +68,8 @@ const std::vector<Member>& Members() {
         {PowerPoint, Collection, 2005, kMethod, L"Open", {Bstr, I4, I4, I4}, Action::Open, 0},
         {PowerPoint, Document, 2034, kMethod, L"PrintOut", {I4, I4, Bstr, I4, I4}, Action::PrintOut, -1, 3},
         {PowerPoint, Document, 2039, kMethod, L"Close", {}, Action::Close},
+        {PowerPoint, Collection, 11, kGet, L"Count", {}, Action::Count},
+        {PowerPoint, Application, 2031, kGet, L"HWND", {}, Action::Hwnd},
         {PowerPoint, Application, 2047, kGet, L"AutomationSecurity", {}, Action::Setting, -1, -1, 1},
         {PowerPoint, Application, 2047, kPut, L"AutomationSecurity", {I4}, Action::Setting, -1, -1, 1, {1, 2, 3}},
         // PpAlertLevel: None 1, All 2 (not a boolean).

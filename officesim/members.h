@@ -36,6 +36,8 @@ enum class Action {
     PrintOptions,       // the presentation's print options object
     PrintInBackground,  // print options: MsoTriState, -1 by default
     ActivePrinter,      // print options: the printer the presentation prints on
+    Count,              // collection: the documents the process holds, a user's included
+    Hwnd,               // application: its main window
 };
 
 struct Member {

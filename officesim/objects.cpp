@@ -338,9 +338,24 @@ HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, 
         return S_OK;
     }
 
+    case Action::Count:
+        if (result) {
+            result->vt = VT_I4;
+            result->lVal = long(documents_.size()) + (UserDocumentOpen() ? 1 : 0);
+        }
+        return S_OK;
+
+    case Action::Hwnd:
+        if (result) {
+            result->vt = VT_I4;
+            result->lVal = long(reinterpret_cast<INT_PTR>(MainWindow()));
+        }
+        return S_OK;
+
     case Action::CloseAll: {
         if (family == Family::Excel && SettingValue(L"DisplayAlerts") && !AskToSave(documents_, call))
             return Raise(excep, L"Closing was cancelled.", OfficeError(1004));
+        if (UserDocumentOpen()) DiscardUserDocument(call.fields);
         std::vector<SimObject*> documents;
         documents.swap(documents_);
         for (SimObject* document : documents) {
@@ -359,6 +374,7 @@ HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, 
         if (ask && !AskToSave(documents, call))
             return Raise(excep, L"Quitting was cancelled.", family == Family::Word ? OfficeError(4198) : OfficeError(1004));
         for (SimObject* document : documents) document->StopSpooling();
+        if (UserDocumentOpen()) DiscardUserDocument(call.fields);
         QuitRequested();
         return S_OK;
     }
@@ -446,6 +462,19 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
         return DISP_E_TYPEMISMATCH;
     }
     std::wstring path = name.bstrVal ? name.bstrVal : L"";
+    // Microsoft PowerPoint takes a password appended to the file name as "name::password::";
+    // WPS does not know the form and takes the whole text as the name.
+    std::wstring formPassword;
+    bool passwordForm = false;
+    if (family == Family::PowerPoint && _wcsicmp(CurrentRole().progId, L"PowerPoint.Application") == 0 &&
+        path.size() > 2 && path.ends_with(L"::")) {
+        const size_t split = path.rfind(L"::", path.size() - 3);
+        if (split != std::wstring::npos) {
+            formPassword = path.substr(split + 2, path.size() - split - 4);
+            path.erase(split);
+            passwordForm = true;
+        }
+    }
     if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
         return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
     // Really open it: a missing or unreadable file fails here, as with the real servers.
@@ -477,8 +506,11 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     };
     const Lock locks[] = {{traits.hasPassword, traits.password, passwordArg, PromptKind::Password},
                           {traits.hasWritePassword, traits.writePassword, writePasswordArg, PromptKind::WritePassword}};
+    if (passwordForm && traits.hasPassword && formPassword != traits.password)
+        return Raise(excep, L"密码不正确: the password is incorrect, cannot open " + path + L".", PasswordError());
     for (const Lock& lock : locks) {
         if (!lock.needed) continue;
+        if (passwordForm && lock.prompt == PromptKind::Password) continue;
         std::wstring given;
         if (lock.arg < 0 || IsMissing(Value(args[lock.arg]))) {
             INT_PTR answer = Prompt(lock.prompt, path, call.fields, call.logged, &given);
@@ -496,6 +528,30 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     if (traits.links && family == Family::Excel && IsMissing(Value(args[1])) && SettingValue(L"DisplayAlerts") &&
         SettingValue(L"AskToUpdateLinks"))
         Prompt(PromptKind::Links, path, call.fields, call.logged);
+
+    // Word asks for the encoding of a text file unless NoEncodingDialog (15) is true; Excel asks
+    // about a read-only recommendation unless IgnoreReadOnlyRecommended (7) is true, and about a
+    // file in use unless Notify (11) is false.
+    auto isTrue = [&](int arg) {
+        long v = 0;
+        return !IsMissing(Value(args[arg])) && NumberArgument(Value(args[arg]), v) && v != 0;
+    };
+    auto isFalse = [&](int arg) {
+        long v = 1;
+        return !IsMissing(Value(args[arg])) && NumberArgument(Value(args[arg]), v) && v == 0;
+    };
+    if (traits.encoding && family == Family::Word && !isTrue(14))
+        Prompt(PromptKind::Encoding, path, call.fields, call.logged);
+    if (traits.readOnlyRecommended && family == Family::Excel && !isTrue(6))
+        Prompt(PromptKind::ReadOnly, path, call.fields, call.logged);
+    if (traits.notify && family == Family::Excel && !isFalse(10))
+        Prompt(PromptKind::Notify, path, call.fields, call.logged);
+
+    // The user opens a document of their own meanwhile, and it lands in this process.
+    if ((traits.userDocument || (behaviour.userDocument && !State().userDocumentSeen)) && !UserDocumentOpen()) {
+        State().userDocumentSeen = true;
+        OpenUserDocument();
+    }
 
     auto* document = new SimObject(ObjectKind::Document, path);
     document->traits_ = traits;

@@ -125,6 +125,10 @@ const wchar_t* PromptName(PromptKind kind) {
     case PromptKind::Save: return L"save";
     case PromptKind::Macro: return L"macro";
     case PromptKind::Links: return L"links";
+    case PromptKind::Encoding: return L"encoding";
+    case PromptKind::ReadOnly: return L"readonly";
+    case PromptKind::Notify: return L"notify";
+    case PromptKind::StartWindow: return L"start";
     case PromptKind::Unknown: return L"unknown";
     }
     return L"";
@@ -160,6 +164,25 @@ INT_PTR ShowPrompt(PromptKind kind, const std::wstring& document, std::wstring* 
     case PromptKind::Links:
         text = L"此文件包含指向一个或多个外部源的链接。\n是否更新链接?";
         buttons = {{IDYES, L"更新"}, {IDNO, L"不更新"}};
+        break;
+    case PromptKind::Encoding:
+        caption = L"文件转换";
+        text = L"请选择使文档可读的编码:\n" + name;
+        buttons = {{IDOK, L"确定"}, {IDCANCEL, L"取消"}};
+        break;
+    case PromptKind::ReadOnly:
+        text = L"作者希望您以只读方式打开 " + name + L"，除非您需要进行更改。是否以只读方式打开?";
+        buttons = {{IDYES, L"是"}, {IDNO, L"否"}};
+        break;
+    case PromptKind::Notify:
+        caption = L"文件正在使用";
+        text = name + L" 正由另一用户编辑。";
+        buttons = {{IDYES, L"只读"}, {IDNO, L"通知"}, {IDCANCEL, L"取消"}};
+        break;
+    case PromptKind::StartWindow:
+        caption = L"激活向导";
+        text = L"请激活此产品以继续使用全部功能。";
+        buttons = {{IDOK, L"稍后"}};
         break;
     case PromptKind::Unknown:
         text = L"请稍候…";

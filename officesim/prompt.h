@@ -16,6 +16,10 @@ enum class PromptKind {
     Save,           // save changes: 保存 (IDYES) / 不保存 (IDNO) / 取消
     Macro,          // a message box put up by the document's own macro: 确定
     Links,          // update external links: 更新 (IDYES) / 不更新 (IDNO)
+    Encoding,       // a text file named as a document: choose its encoding, 确定 / 取消
+    ReadOnly,       // the author recommends opening read-only: 是 (IDYES) / 否 (IDNO)
+    Notify,         // the file is in use by another: 只读 (IDYES) / 通知 (IDNO) / 取消
+    StartWindow,    // a licence or activation wizard at start: 稍后 (IDOK)
     Unknown,        // a window of no known kind, with no button
 };
 

@@ -22,6 +22,10 @@ struct Behaviour {
     std::wstring crashAt;  // the process ends inside that call
     DWORD busyCalls = 0;   // incoming calls to reject before serving any
     std::vector<DISPID> unknownMembers;  // answered DISP_E_MEMBERNOTFOUND, as by an older server
+    bool linger = false;        // stays alive after its client let go (a stuck add-in)
+    bool userDocument = false;  // the first Open brings a document of the user's into the process
+    bool startWindow = false;   // an activation window before the class object is registered
+    std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this during the start
 };
 
 Behaviour LoadBehaviour(const Role& role);
@@ -35,6 +39,7 @@ const Behaviour& CurrentBehaviour();
 struct AppState {
     std::map<std::wstring, long> numbers;
     std::vector<HangSpec> hangs;
+    bool userDocumentSeen = false;  // the user's document (a role behaviour) arrives once
 };
 AppState& State();
 
@@ -47,5 +52,15 @@ void ObjectDestroyed();
 
 // Quit: no new clients, and the process ends once the client lets go.
 void QuitRequested();
+
+// The application's hidden main window (Excel's Hwnd, PowerPoint's HWND).
+HWND MainWindow();
+
+// A document the user opened in this process: a visible window, counted with the documents,
+// keeping the process alive until its user closes it.
+void OpenUserDocument();
+bool UserDocumentOpen();
+// Quit or closing every document would throw the user's work away: logged, and the window goes.
+void DiscardUserDocument(std::vector<std::wstring> fields);
 
 }  // namespace officesim

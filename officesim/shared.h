@@ -48,6 +48,16 @@ inline constexpr wchar_t kHangAtValue[] = L"HangAt";              // REG_SZ memb
 inline constexpr wchar_t kCrashAtValue[] = L"CrashAt";            // REG_SZ member name
 inline constexpr wchar_t kBusyCallsValue[] = L"BusyCalls";        // REG_DWORD, calls to reject
 inline constexpr wchar_t kUnknownMembersValue[] = L"UnknownMembers";  // REG_SZ DISPIDs, "0x7ff 2049"
+inline constexpr wchar_t kLingerValue[] = L"Linger";              // REG_DWORD, stays after its client
+inline constexpr wchar_t kUserDocumentValue[] = L"UserDocument";  // REG_DWORD, a user's document arrives
+inline constexpr wchar_t kStartWindowValue[] = L"StartWindow";    // REG_DWORD, a window before registering
+inline constexpr wchar_t kUserCopyAtStartValue[] = L"UserCopyAtStart";  // REG_SZ ProgID the shell starts
+// The stand-in shell ("officesim.exe /shell") starts the user's copy named in HKCU\<kSettingsKey>
+// kShellStartValue when this event is set.
+inline constexpr wchar_t kShellEvent[] = L"Local\\officesim-shell";
+inline constexpr wchar_t kShellStartValue[] = L"ShellStart";
+// The title of a user's document window starts with this.
+inline constexpr wchar_t kUserDocumentTitle[] = L"用户文档";
 // HKCU\<kSettingsKey> LogFile (REG_SZ) moves the call log.
 inline constexpr wchar_t kLogFileValue[] = L"LogFile";
 
@@ -94,6 +104,16 @@ inline LSTATUS RegisterRole(const Role& role, const std::wstring& exePath) {
     if (rc == ERROR_SUCCESS)
         rc = set(clsidKey + L"\\LocalServer32", L"\"" + exePath + L"\" /role " + role.progId);
     return rc;
+}
+
+// The role registered through a launcher of another name that starts the real server and ends.
+inline LSTATUS RegisterRoleThroughLauncher(const Role& role, const std::wstring& launcherPath) {
+    LSTATUS rc = RegisterRole(role, launcherPath);
+    if (rc != ERROR_SUCCESS) return rc;
+    const std::wstring key = std::wstring(L"CLSID\\") + role.clsid + L"\\LocalServer32";
+    const std::wstring value = L"\"" + launcherPath + L"\" /Automation /role " + role.progId;
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                           DWORD((value.size() + 1) * sizeof(wchar_t)));
 }
 
 inline LSTATUS UnregisterRole(const Role& role) {

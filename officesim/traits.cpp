@@ -51,6 +51,14 @@ Traits ParseTraits(const std::wstring& text) {
             traits.macro = true;
         } else if (name == L"links") {
             traits.links = true;
+        } else if (name == L"encoding") {
+            traits.encoding = true;
+        } else if (name == L"readonlyrecommended") {
+            traits.readOnlyRecommended = true;
+        } else if (name == L"notify") {
+            traits.notify = true;
+        } else if (name == L"userdoc") {
+            traits.userDocument = true;
         } else if (name == L"spool") {
             traits.spoolMs = Milliseconds(value);
         } else if (name == L"print") {

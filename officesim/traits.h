@@ -26,6 +26,10 @@ struct Traits {
     bool fields = false;         // printing updates fields: the document is changed afterwards
     bool macro = false;          // an auto-run macro runs on Open
     bool links = false;          // external links: Excel asks whether to update them
+    bool encoding = false;       // Word: text named as a document, asks for its encoding
+    bool readOnlyRecommended = false;  // Excel: asks whether to open read-only
+    bool notify = false;         // Excel: in use by another, asks how to open
+    bool userDocument = false;   // opening it brings a document of the user's into this server
     DWORD spoolMs = 0;           // background spooling takes this long (PowerPoint)
     DWORD printMs = 0;           // a long print that keeps working for this long
     std::vector<HangSpec> hangs;

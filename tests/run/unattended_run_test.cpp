@@ -276,22 +276,25 @@ TEST_F(UnattendedRun, AUsersDocumentThatLandedInTheRunsServerSurvivesTheRun) {
 // The user started their own copy of the application (from the shell, so its parent is the shell)
 // during the seconds the run's server was starting: same program, but not the run's.
 TEST_F(UnattendedRun, AUsersOwnCopyStartedDuringAServerStartSurvivesTheRun) {
-    officesim::StandInShell shell;
-    officesim::Behaviour behaviour;
-    behaviour.userCopyAtStart = L"Excel.Application";
-    officesim::SetBehaviour(L"Excel.Application", behaviour);
-    officesim::TraitDocument sheet(L"during-start", L".xlsx", L"");
-    MainWindow w;
-    w.dlg().Documents().AddNewDocuments({sheet.Path()});
-    RunList(w, L"MS Office", 1);
-    officesim::ResetBehaviours();
+    {
+        officesim::StandInShell shell;
+        officesim::Behaviour behaviour;
+        behaviour.userCopyAtStart = L"Excel.Application";
+        officesim::SetBehaviour(L"Excel.Application", behaviour);
+        officesim::TraitDocument sheet(L"during-start", L".xlsx", L"");
+        MainWindow w;
+        w.dlg().Documents().AddNewDocuments({sheet.Path()});
+        RunList(w, L"MS Office", 1);
+        officesim::ResetBehaviours();
 
-    EXPECT_EQ(w.Cell(0, 1), L"完成") << testing::PrintToString(w.dlg().Documents().ReasonAt(0));
-    const std::vector<DWORD> copies = shell.Children();
-    ASSERT_EQ(copies.size(), 1u) << "the user's copy was not started, or was ended";
-    const std::vector<officesim::ServerWindow> windows = officesim::ServerWindows(copies[0]);
-    ASSERT_FALSE(windows.empty()) << "the user's copy shows no window";
-    ::PostMessageW(windows[0].hwnd, WM_CLOSE, 0, 0);
+        EXPECT_EQ(w.Cell(0, 1), L"完成") << testing::PrintToString(w.dlg().Documents().ReasonAt(0));
+        const std::vector<DWORD> copies = shell.Children();
+        ASSERT_EQ(copies.size(), 1u) << "the user's copy was not started, or was ended with the run";
+        const std::vector<officesim::ServerWindow> windows = officesim::ServerWindows(copies[0]);
+        ASSERT_FALSE(windows.empty()) << "the user's copy shows no window";
+        // Its user closes it; the shell goes when the user's session does.
+        ::PostMessageW(windows[0].hwnd, WM_CLOSE, 0, 0);
+    }
     EXPECT_TRUE(officesim::WaitNoServers(10000));
 }
 

@@ -44,6 +44,10 @@ void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
     std::wstring unknown;
     for (DISPID id : b.unknownMembers) unknown += (unknown.empty() ? L"" : L" ") + std::to_wstring(id);
     SetText(key, kUnknownMembersValue, unknown);
+    SetNumber(key, kLingerValue, b.linger ? 1 : 0);
+    SetNumber(key, kUserDocumentValue, b.userDocument ? 1 : 0);
+    SetNumber(key, kStartWindowValue, b.startWindow ? 1 : 0);
+    SetText(key, kUserCopyAtStartValue, b.userCopyAtStart);
     RegCloseKey(key);
 }
 
@@ -64,6 +68,13 @@ std::wstring ExePath() {
 bool Register(const std::wstring& progId) {
     const Role* role = FindRole(progId);
     return role && RegisterRole(*role, ExePath()) == ERROR_SUCCESS;
+}
+
+bool RegisterThroughLauncher(const std::wstring& progId) {
+    const Role* role = FindRole(progId);
+    const std::wstring exe = ExePath();
+    const std::wstring launcher = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"officelaunch.exe";
+    return role && RegisterRoleThroughLauncher(*role, launcher) == ERROR_SUCCESS;
 }
 
 bool Unregister(const std::wstring& progId) {

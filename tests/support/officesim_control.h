@@ -21,6 +21,10 @@ struct Behaviour {
     std::wstring crashAt;         // member inside which the server process ends
     DWORD busyCalls = 0;          // first calls rejected as busy
     std::vector<DISPID> unknownMembers;  // answered DISP_E_MEMBERNOTFOUND, as by a server that lacks them
+    bool linger = false;           // the process stays after its client let go (a stuck add-in)
+    bool userDocument = false;     // the first Open brings a document of the user's into the process
+    bool startWindow = false;      // an activation window before the server takes its first client
+    std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this ProgID during the start
 };
 
 void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);
@@ -36,6 +40,9 @@ std::wstring ExePath();
 bool Register(const std::wstring& progId);
 bool Unregister(const std::wstring& progId);
 bool RegisterAll();
+// Registers the ProgID through officelaunch.exe, a launcher of another name that starts the real
+// server and ends; Register(progId) undoes it.
+bool RegisterThroughLauncher(const std::wstring& progId);
 
 // officesim processes now running, and ending them (by process id) when a test
 // left one behind or asked it to hang.

@@ -133,3 +133,63 @@ bool UserServer::Close(DWORD timeoutMs) {
 }
 
 }  // namespace officesim
+
+namespace officesim {
+
+std::vector<ServerWindow> UserDocumentWindows(DWORD pid) {
+    std::vector<ServerWindow> found;
+    for (const ServerWindow& w : ServerWindows(pid))
+        if (w.title.starts_with(kUserDocumentTitle)) found.push_back(w);
+    return found;
+}
+
+bool CloseUserDocument(HWND window, DWORD timeoutMs) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (IsWindow(window)) {
+        if (GetTickCount64() > end) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+StandInShell::StandInShell() {
+    std::wstring command = L"\"" + ExePath() + L"\" /shell";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    // Ready once its event exists.
+    for (int i = 0; i < 200; ++i) {
+        HANDLE ask = OpenEventW(SYNCHRONIZE, FALSE, kShellEvent);
+        if (ask) {
+            CloseHandle(ask);
+            break;
+        }
+        Sleep(25);
+    }
+}
+
+StandInShell::~StandInShell() {
+    if (!process_) return;
+    TerminateProcess(process_, 0);
+    WaitForSingleObject(process_, 5000);
+    CloseHandle(process_);
+}
+
+std::vector<DWORD> StandInShell::Children() const {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == pid_) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+}  // namespace officesim

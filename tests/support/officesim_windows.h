@@ -29,6 +29,28 @@ ULONGLONG CpuMilliseconds(DWORD pid);
 // Presses the button with this text in the window (a person answering the prompt).
 bool PressButton(HWND window, const std::wstring& text);
 
+// The windows of documents the user opened that landed in an officesim process ("用户文档 - ...").
+std::vector<ServerWindow> UserDocumentWindows(DWORD pid = 0);
+// The user closes one: WM_CLOSE, then waits for the window to go; false after timeoutMs.
+bool CloseUserDocument(HWND window, DWORD timeoutMs);
+
+// A stand-in for the user's shell ("officesim.exe /shell"): running before a run, it starts the
+// user's own copies a server asks for (the UserCopyAtStart behaviour), as their parent.
+class StandInShell {
+public:
+    StandInShell();
+    ~StandInShell();
+    StandInShell(const StandInShell&) = delete;
+    StandInShell& operator=(const StandInShell&) = delete;
+    DWORD Pid() const { return pid_; }
+    // The processes it started that still run.
+    std::vector<DWORD> Children() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
 // The user's own copy of an application ("officesim.exe /role <ProgID> /user"): started,
 // and ready once its window shows. Ended by closing that window, as a person would.
 class UserServer {
