@@ -19,6 +19,10 @@ inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
 inline constexpr LPARAM kPrinted = static_cast<LPARAM>(PrintOutcome::Printed);
 
+// Posted by the worker to the main window before it hands document wParam (its index) on; the
+// document's WM_PRINT_PROGRESS follows.
+inline constexpr UINT WM_PRINT_STARTING = WM_APP + 3;
+
 // Sent by the worker to the main window when a server cannot start: lParam is the text to show
 // (const wchar_t*, valid for the call). The worker waits until the window has answered.
 inline constexpr UINT WM_SERVER_START_FAILED = WM_APP + 2;
