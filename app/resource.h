@@ -24,6 +24,12 @@
 #define IDC_SUITE 1024
 #define IDC_FILE_COUNT 1025
 
+// The document list's context menu.
+#define IDM_OPEN_LOCATION 32771
+#define IDM_COPY_PATHS 32772
+#define IDM_REMOVE_SELECTED 32773
+#define IDM_KEEP_FAILED 32774
+
 // About dialog controls.
 #define IDC_ABOUT_WEBSITE 1000
 #define IDC_ABOUT_SHOP 1003

@@ -19,7 +19,9 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnClearList>(IDC_CLEAR_LIST),
     OnCommand<&CTavrolinDlg::OnStart>(IDC_START),
     OnMessage<&CTavrolinDlg::OnDropFiles>(WM_DROPFILES, Then::Default),
+    OnMessage<&CTavrolinDlg::OnPrintStarting>(WM_PRINT_STARTING),
     OnMessage<&CTavrolinDlg::OnPrintProgress>(WM_PRINT_PROGRESS),
+    OnMessage<&CTavrolinDlg::OnContextMenu>(WM_CONTEXTMENU),
     OnMessage<&CTavrolinDlg::OnServerStartFailed>(WM_SERVER_START_FAILED),
     OnMessage<&CTavrolinDlg::OnTimer>(WM_TIMER, Then::Default),
     OnMessage<&CTavrolinDlg::OnEraseBkgnd>(WM_ERASEBKGND),
@@ -179,6 +181,9 @@ LRESULT CTavrolinDlg::OnNotify(WPARAM, LPARAM header) {
     } else if (nm->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_DELETE) {
         // The key is the button: refused whenever the button is (during a run).
         if (::IsWindowEnabled(GetDlgItem(IDC_REMOVE_FILE))) OnRemoveFile();
+    } else if (nm->code == LVN_COLUMNCLICK) {
+        // The rows' order is the printing order: it holds still while a run goes.
+        if (!m_run.Active()) m_documents.SortBy(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
     }
     return 0;
 }
@@ -199,6 +204,17 @@ void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
 void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
 
 void CTavrolinDlg::OnStart() { m_run.Start(); }
+
+LRESULT CTavrolinDlg::OnPrintStarting(WPARAM index, LPARAM) {
+    m_run.OnStarting(index);
+    return 0;
+}
+
+std::optional<LRESULT> CTavrolinDlg::OnContextMenu(WPARAM window, LPARAM position) {
+    if (reinterpret_cast<HWND>(window) != GetDlgItem(IDC_DOCUMENT_LIST)) return std::nullopt;
+    m_documents.OnContextMenu(position, m_run.Active());
+    return 0;
+}
 
 LRESULT CTavrolinDlg::OnPrintProgress(WPARAM index, LPARAM result) {
     m_run.OnProgress(index, result);

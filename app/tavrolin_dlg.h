@@ -68,7 +68,10 @@ protected:
     void OnClearList();
 
     void OnStart();
+    LRESULT OnPrintStarting(WPARAM index, LPARAM);
     LRESULT OnPrintProgress(WPARAM index, LPARAM result);
+    // The list's shortcut menu; a menu asked for elsewhere in the window goes to the default.
+    std::optional<LRESULT> OnContextMenu(WPARAM window, LPARAM position);
     LRESULT OnServerStartFailed(WPARAM server, LPARAM outcome);
     void OnTimer(UINT_PTR id);
 

@@ -13,6 +13,7 @@ inline constexpr const wchar_t* kColumnStatus = L"状态";
 inline constexpr const wchar_t* kPending = L"待处理";
 inline constexpr const wchar_t* kDone = L"完成";
 inline constexpr const wchar_t* kFailed = L"失败";
+inline constexpr const wchar_t* kPrinting = L"打印中";
 inline constexpr const wchar_t* kBannerText = L"Word,Excel,PPT批量打印软件(支持MS Office和WPS)";
 inline constexpr const wchar_t* kDropHint = L"提示:支持文件直接拖入列表";
 inline constexpr const wchar_t* kVendorName = L"青木办公软件";
@@ -53,6 +54,29 @@ inline constexpr const wchar_t* kConfirmClear = L"确定清空列表吗";
 inline constexpr const wchar_t* kCleared = L"清空成功";
 inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
 inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
+
+// The list's context menu and its questions.
+inline constexpr const wchar_t* kMenuOpenLocation = L"打开文件所在位置";
+inline constexpr const wchar_t* kMenuCopyPaths = L"复制路径";
+inline constexpr const wchar_t* kMenuRemoveSelected = L"移除选中的文件";
+inline constexpr const wchar_t* kMenuKeepFailed = L"只保留失败的文件";
+inline constexpr const wchar_t* kConfirmKeepFailed = L"确定只保留失败的文件吗？其余文件将从列表中移除";
+
+// What the system's list of power requests shows while a run keeps the machine awake.
+inline constexpr const wchar_t* kKeepAwakeReason = L"正在批量打印文档";
+
+// The question before a run on a printer that reports trouble: start, the printer's name,
+// the state part, its troubles joined by "、", the end.
+inline constexpr const wchar_t* kPrinterQuestionStart = L"打印机“";
+inline constexpr const wchar_t* kPrinterQuestionState = L"”当前状态：";
+inline constexpr const wchar_t* kPrinterQuestionEnd = L"。\r\n\r\n仍要开始打印吗？";
+inline constexpr const wchar_t* kPrinterOffline = L"脱机";
+inline constexpr const wchar_t* kPrinterPaused = L"已暂停";
+inline constexpr const wchar_t* kPrinterError = L"出错";
+inline constexpr const wchar_t* kPrinterPaperOut = L"缺纸";
+inline constexpr const wchar_t* kPrinterPaperJam = L"卡纸";
+inline constexpr const wchar_t* kPrinterNotAccepting = L"不接受打印任务";
+inline constexpr const wchar_t* kPrinterNeedsAttention = L"需要人工干预";
 
 // The usage box of "/?"; the program's file name goes between the two parts.
 inline constexpr const wchar_t* kUsageStart = L"用法：";

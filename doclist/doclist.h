@@ -44,4 +44,14 @@ std::vector<long long> QueryTimeKeys(const std::vector<Candidate>& candidates);
 // order; equal keys keep listing order in both directions.
 std::vector<size_t> ResultOrder(const std::vector<long long>& keys, int order);
 
+// Row indexes in the order a click on `column`'s header puts them: 0 the paths in natural order
+// (StrCmpLogicalW: 2 before 10), 1 the statuses with 失败 first, then 打印中, 待处理, 完成 and
+// any other, equal statuses by path. Descending reverses the column's own key only; rows that
+// compare equal keep their order.
+std::vector<size_t> SortedOrder(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& statuses,
+                                int column, bool ascending);
+
+// The clipboard text of the given paths: one a line, lines ended by CR LF except the last.
+std::wstring ClipboardText(const std::vector<std::wstring>& paths);
+
 }  // namespace doclist

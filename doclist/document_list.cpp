@@ -41,6 +41,11 @@ void DocumentList::InsertDocument(const std::wstring& path) {
     m_list.SetItemText(row, 1, texts::kPending);
     // Keyed by the text the row holds, which ends at the first NUL like any window text.
     ++m_paths[std::wstring(path.c_str())];
+    // A new row goes on top whatever the order: the arrow would no longer be true.
+    if (m_sortColumn >= 0) {
+        m_sortColumn = -1;
+        ShowSortArrow();
+    }
 }
 
 void DocumentList::RemoveDocument(int row) {

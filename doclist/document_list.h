@@ -55,12 +55,31 @@ public:
     void RemoveSelected();                // 移除文件
     void Clear();                         // 清空列表
 
+    // The list's shortcut menu (WM_CONTEXTMENU from the list; `position` in screen coordinates,
+    // or -1 for the keyboard). During a run only the commands that leave the rows as they are.
+    void OnContextMenu(LPARAM position, bool running);
+    void ShowSelectedInFolder();  // 打开文件所在位置: the first selected row's file
+    void CopySelectedPaths();     // 复制路径
+    void RemoveAllSelected();     // 移除选中的文件
+    void KeepFailed();            // 只保留失败的文件
+    // Rows with the selection, top to bottom.
+    std::vector<int> SelectedRows() const;
+
+    // A click on a column's header (LVN_COLUMNCLICK): sorts by it, the same column again the
+    // other way round, and shows the arrow in the header.
+    void SortBy(int column);
+    int SortColumn() const { return m_sortColumn; }
+    bool SortAscending() const { return m_sortAscending; }
+
     // Folder scan: appends the qualifying full paths of `folder` to `result`, ordered by
     // last-write time (0 oldest first, 1 newest first, other: listing order).
     static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
 
 private:
     int Ask(const wchar_t* text, UINT type) const;
+    // Removes the given rows (top to bottom) with the list's redraw suspended.
+    void RemoveRows(const std::vector<int>& rows);
+    void ShowSortArrow();
 
     HWND m_dialog = nullptr;
     int m_countLabel = 0;
@@ -71,4 +90,7 @@ private:
     // Reason texts by number; a row keeps the number of its reason (0: none) as its item data,
     // so the reason moves with the row when rows above it go.
     std::vector<std::wstring> m_reasons{L""};
+    // The header that last sorted the rows (-1: none since rows were last added) and its way.
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
 };

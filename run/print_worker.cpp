@@ -32,6 +32,7 @@ void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
         &stop);
     for (size_t i = 0; i < job.paths.size() && !stop; ++i) {
         // A row that is not a document fails at its turn without any server being asked.
+        ::PostMessageW(window, WM_PRINT_STARTING, static_cast<WPARAM>(i), 0);
         PrintOutcome outcome = PrintOutcome::NotADocument;
         if (const std::optional<DocumentKind> kind = doclist::DocumentKindOf(job.paths[i]))
             outcome = com.ok() ? convert.Print(*kind, job.paths[i]) : PrintOutcome::Failed;

@@ -17,6 +17,10 @@
 inline constexpr UINT WM_PRINT_PROGRESS = WM_APP + 1;
 inline constexpr WPARAM kRunFinished = static_cast<WPARAM>(-1);
 
+// Posted by the worker to the main window before it hands document wParam (its index) on; the
+// document's WM_PRINT_PROGRESS follows.
+inline constexpr UINT WM_PRINT_STARTING = WM_APP + 3;
+
 // Sent by the worker to the main window when a server cannot start: LOWORD(wParam) is its
 // DocumentKind, HIWORD(wParam) the suite, lParam the PrintOutcome that says why. The worker
 // waits until the window has answered.

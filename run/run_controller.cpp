@@ -9,6 +9,7 @@
 #include "framework/framework.h"
 #include "run/busy_indicator.h"
 #include "run/outcome_text.h"
+#include "run/printer_state.h"
 #include "ui/dpi.h"
 
 namespace {
@@ -29,6 +30,7 @@ std::wstring ItemText(HWND dlg, int id) { return CWnd::GetWindowText(::GetDlgIte
 void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
     m_dialog = dialog;
     m_documents = documents;
+    m_taskbar.Attach(dialog);
 }
 
 void PrintRunController::Start() {
@@ -39,25 +41,41 @@ void PrintRunController::Start() {
         ::MessageBoxW(m_dialog, texts::kNothingToPrint, AfxGetAppName(), MB_OK);
         return;
     }
+    const std::wstring printer = ItemText(m_dialog, IDC_PRINTER);
+    const std::wstring question = PrinterQuestion(printer, ReadChosenPrinterState()(printer));
+    if (!question.empty() &&
+        ::MessageBoxW(m_dialog, question.c_str(), AfxGetAppName(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
     for (int i = 0; i < n; ++i) m_documents->SetStatus(i, texts::kPending);
     EnableLockedControls(m_dialog, false);
 
     PrintJob job;
     job.paths = m_documents->Paths();
-    job.options.printer = ItemText(m_dialog, IDC_PRINTER);
+    job.options.printer = printer;
     job.options.copies = static_cast<std::int32_t>(std::wcstol(ItemText(m_dialog, IDC_COPIES).c_str(), nullptr, 10));
     job.options.suite = ItemText(m_dialog, IDC_SUITE) == texts::kSuiteNameWps ? kSuiteWps : kSuiteMsOffice;
 
     ::SetTimer(m_dialog, kBusyTimer, kBusyPeriodMs, nullptr);
     m_active = true;
     m_phase = 0;
+    m_total = n;
+    m_handled = 0;
+    m_failed = false;
+    m_awake.Acquire(texts::kKeepAwakeReason);
+    m_taskbar.Progress(0, static_cast<ULONGLONG>(n));
     if (!StartPrintWorker()(m_worker, std::move(job), m_dialog)) {
         // Nothing was handed on: leave the window as it was before Start, rows still pending.
         m_active = false;
         ::KillTimer(m_dialog, kBusyTimer);
+        EndRun();
         EnableLockedControls(m_dialog, true);
         ::MessageBoxW(m_dialog, texts::kCannotStartRun, AfxGetAppName(), MB_OK);
     }
+}
+
+void PrintRunController::OnStarting(WPARAM index) {
+    if (!m_active || static_cast<int>(index) >= m_documents->Count()) return;
+    m_documents->SetStatus(static_cast<int>(index), texts::kPrinting);
 }
 
 void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
@@ -67,6 +85,12 @@ void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
         m_documents->SetStatus(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,
                                OutcomeReason(outcome));
         m_phase = 0;  // the next tick starts again on the left
+        if (m_handled < m_total) ++m_handled;
+        m_taskbar.Progress(static_cast<ULONGLONG>(m_handled), static_cast<ULONGLONG>(m_total));
+        if (outcome != PrintOutcome::Printed && !m_failed) {
+            m_failed = true;
+            m_taskbar.State(TBPF_ERROR);
+        }
         return;
     }
     Finish();
@@ -77,6 +101,14 @@ void PrintRunController::Finish() {
     ::KillTimer(m_dialog, kBusyTimer);
     m_active = false;
     ClearBusyIndicator(m_dialog, dpi::ForWindow(m_dialog));
+    EndRun();
+    // The person may have left the machine to it: the button tells them it is over.
+    if (::GetForegroundWindow() != m_dialog) m_taskbar.Flash();
+}
+
+void PrintRunController::EndRun() {
+    m_awake.Release();
+    m_taskbar.State(TBPF_NOPROGRESS);
 }
 
 void PrintRunController::OnTimer() {
@@ -100,6 +132,8 @@ bool PrintRunController::Shutdown(DWORD boundMs) {
     if (m_active) {
         ::KillTimer(m_dialog, kBusyTimer);
         m_active = false;
+        EndRun();
     }
+    m_awake.Release();
     return ended;
 }

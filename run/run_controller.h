@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "run/keep_awake.h"
 #include "run/print_worker.h"
+#include "run/taskbar.h"
 
 class DocumentList;
 
@@ -18,9 +20,12 @@ public:
     // The window whose controls, timer and list the runs use.
     void Attach(HWND dialog, DocumentList* documents);
 
-    // "开始打印": refuses an empty list, otherwise marks every row pending, locks the editing
-    // controls and hands the rows and the three boxes' settings to a new worker.
+    // "开始打印": refuses an empty list, asks before printing on a printer that reports trouble,
+    // otherwise marks every row pending, locks the editing controls, keeps the system awake and
+    // hands the rows and the three boxes' settings to a new worker.
     void Start();
+    // The worker has handed a document on (WM_PRINT_STARTING): its row says so.
+    void OnStarting(WPARAM index);
     // The worker's progress message (WM_PRINT_PROGRESS).
     void OnProgress(WPARAM index, LPARAM result);
     // One step of the busy indicator.
@@ -38,10 +43,17 @@ public:
 
 private:
     void Finish();
+    // What every end of a run shares: the system may sleep again, the taskbar button is plain.
+    void EndRun();
 
     HWND m_dialog = nullptr;
     DocumentList* m_documents = nullptr;
     PrintWorker m_worker;
+    keep_awake::SystemRequired m_awake;
+    taskbar::Button m_taskbar;
+    int m_total = 0;
+    int m_handled = 0;
+    bool m_failed = false;
     bool m_active = false;
     bool m_closing = false;
     int m_phase = 0;
