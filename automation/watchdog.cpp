@@ -121,21 +121,26 @@ void Watchdog::Unwatch() {
 }
 
 void Watchdog::CallStarted() {
-    // The server is this thread's to change; what it shows is read before the lock is taken.
+    // The server is this thread's to change; what it shows is read with the lock released, and
+    // the sampler waits for it before it judges the call.
     StartedServer* server = nullptr;
     {
         std::lock_guard lock(m_lock);
         if (m_calls++ > 0) return;
         server = m_server;
+        ++m_callId;
+        m_baselineReady = false;
+        m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
     }
     const ULONGLONG cpu = server ? server->CpuTime() : 0;
     std::wstring texts;
     std::vector<HWND> windows = server ? server->VisibleWindows(&texts) : std::vector<HWND>();
     std::lock_guard lock(m_lock);
-    m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
     m_lastCpu = cpu;
     m_lastTexts = std::move(texts);
     m_windowsBefore = std::move(windows);
+    m_lastSample = ::GetTickCount64();
+    m_baselineReady = true;
 }
 
 void Watchdog::CallEnded() {
@@ -161,9 +166,10 @@ void Watchdog::Sample(std::unique_lock<std::mutex>& lock) {
         if (m_thread) ::PostThreadMessageW(m_thread, WM_NULL, 0, 0);
         return;
     }
-    if (m_calls == 0 || !m_server) return;
+    if (m_calls == 0 || !m_server || !m_baselineReady) return;
 
     StartedServer* server = m_server;
+    const unsigned callId = m_callId;
     const OwnJobs* jobs = m_jobs.get();
     const bool measure = now - m_lastSample >= 1000;
     ULONGLONG cpu = 0, spool = 0;
@@ -180,7 +186,8 @@ void Watchdog::Sample(std::unique_lock<std::mutex>& lock) {
     lock.lock();
     m_sampling = false;
     m_sampled.notify_all();
-    if (m_quit || m_server != server || m_calls == 0 || m_cancel) return;
+    // A call that began meanwhile is judged by the next sample, against its own start.
+    if (m_quit || m_server != server || m_calls == 0 || m_cancel || !m_baselineReady || m_callId != callId) return;
 
     if (measure) {
         const ULONGLONG perSecond = (cpu - std::min(cpu, m_lastCpu)) * 1000 / (now - m_lastSample);

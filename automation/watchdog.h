@@ -111,6 +111,8 @@ private:
     std::unique_ptr<OwnJobs> m_jobs;
     DWORD m_thread = 0;
     int m_calls = 0;
+    unsigned m_callId = 0;         // counts the calls begun, so a sample knows its call
+    bool m_baselineReady = false;  // what the server showed when the call began has been read
     ULONGLONG m_callStart = 0;
     ULONGLONG m_lastWork = 0;
     ULONGLONG m_lastSample = 0;
