@@ -139,7 +139,7 @@ void Watchdog::CallStarted() {
     m_lastCpu = cpu;
     m_lastTexts = std::move(texts);
     m_windowsBefore = std::move(windows);
-    m_lastSample = ::GetTickCount64();
+    // The first measure falls due when idleness first could count: one second after the start.
     m_baselineReady = true;
 }
 

@@ -1,6 +1,6 @@
 // officelaunch: registered in place of the server, as some suites register a launcher of
 // another name. "officelaunch.exe /Automation /role <ProgID>" starts
-// "officesim.exe /role <ProgID> -Embedding" beside it and ends at once, without waiting.
+// "officesim.exe /role <ProgID> -Embedding" beside it and ends soon after that server is up.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -23,7 +23,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
+        return 1;
+    // The server sets this once its class is registered.
+    const std::wstring name = L"Local\\officesim-ready-" + std::to_wstring(pi.dwProcessId);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    ResumeThread(pi.hThread);
+    HANDLE waits[] = {ready, pi.hProcess};
+    // Wine's activation looks for the class once a second and fails when the process it started
+    // ends in between: stay that long after the server is up.
+    if (ready && WaitForMultipleObjects(2, waits, FALSE, 60000) == WAIT_OBJECT_0) Sleep(1500);
+    if (ready) CloseHandle(ready);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return 0;

@@ -296,6 +296,12 @@ int Serve(const Role& role, bool user) {
         CoUninitialize();
         return 1;
     }
+    // A launcher that started this server waits for this before it ends.
+    if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE,
+                                  (L"Local\\officesim-ready-" + std::to_wstring(GetCurrentProcessId())).c_str())) {
+        SetEvent(ready);
+        CloseHandle(ready);
+    }
     auto revoke = [&cookie] {
         if (cookie) CoRevokeClassObject(cookie);
         cookie = 0;
