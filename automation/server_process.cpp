@@ -384,6 +384,8 @@ ULONGLONG StartedServer::CpuTime() const {
     // The handles stay open while the server is watched: nothing is removed from the list.
     ULONGLONG total = 0;
     for (const auto& [id, handle] : watched) {
+        // One that has ended does no more work, and its id may already name another process.
+        if (::WaitForSingleObject(handle, 0) != WAIT_TIMEOUT) continue;
         FILETIME created, exited, kernel, user;
         ULONGLONG process = 0;
         if (::GetProcessTimes(handle, &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);

@@ -29,6 +29,13 @@ log "demo: adding ${#paths[@]} documents with the file dialog and printing 2 cop
 wine "$BUILD/demo_driver.exe" run Tavrolin-A 2 "${paths[@]}" || log "the demo driver reported a problem"
 sleep 2
 shot finished-run.png
+# The list's shortcut menu, as Shift+F10 opens it on the first row.
+if wine "$BUILD/demo_driver.exe" menu; then
+    sleep 1
+    shot list-menu.png
+    wine "$BUILD/demo_driver.exe" dismiss || true
+    sleep 1
+fi
 # The printed jobs as the spooler received them.
 mkdir -p "$out/printed"
 for rec in "$CAPTURE_DIR"/job-*.rec; do

@@ -4,8 +4,11 @@
 //
 //   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
 //   demo_driver.exe start <printer> <copies> <path>... add the paths, print, return once it runs
+//   demo_driver.exe menu                               the list's shortcut menu on its first row
+//   demo_driver.exe dismiss                            the shortcut menu closed again
 //   demo_driver.exe close                              end the program (Enter, then Yes)
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -96,8 +99,23 @@ int wmain(int argc, wchar_t** argv) {
         Press(question, IDYES);
         return 0;
     }
+    if (verb == L"menu" || verb == L"dismiss") {
+        HWND list = ::GetDlgItem(main, IDC_DOCUMENT_LIST);
+        if (verb == L"dismiss") {
+            // The open shortcut menu goes as Esc makes it go.
+            if (HWND menu = ::FindWindowW(L"#32768", nullptr)) ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            return 0;
+        }
+        // The first row selected and the shortcut menu asked for from the keyboard (Shift+F10).
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        ::PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+        return WaitFor([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 10000) ? 0 : 1;
+    }
     if ((verb != L"run" && verb != L"start") || argc < 5) {
-        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | close\n");
+        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | menu | dismiss | close\n");
         return 2;
     }
     for (int i = 4; i < argc; ++i)
