@@ -389,8 +389,10 @@ ULONGLONG StartedServer::CpuTime() const {
         FILETIME created, exited, kernel, user;
         ULONGLONG process = 0;
         if (::GetProcessTimes(handle, &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
-        // Whichever sees more: a process's own figure can lag behind its threads' (Wine).
-        total += std::max(process, ThreadCpuTime(id));
+        // The threads' figure where there is one: Wine gives another process's own figure as
+        // nothing at all, or, for a server still starting, as time it did not use.
+        const ULONGLONG threads = ThreadCpuTime(id);
+        total += threads ? threads : process;
     }
     return total;
 }

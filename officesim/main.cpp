@@ -234,6 +234,36 @@ void StartGuard() {
     CloseHandle(self);
 }
 
+// A licence or activation wizard before the application takes its first client: a window with
+// 稍后 that waits (no CPU) until it is pressed or closed.
+LRESULT CALLBACK StartWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) DestroyWindow(window);
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ShowStartWindow(const Role& role) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = StartWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"officesim.start";
+    RegisterClassW(&wc);
+    const std::wstring title = std::wstring(L"激活向导 - ") + role.progId;
+    HWND window = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 360, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!window) return;
+    CreateWindowExW(0, L"STATIC", L"请激活此产品以继续使用全部功能。", WS_CHILD | WS_VISIBLE, 12, 12, 320, 40, window,
+                    nullptr, wc.hInstance, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"稍后", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 240, 70, 90, 28, window,
+                    reinterpret_cast<HMENU>(IDOK), wc.hInstance, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 // A stand-in for the user's shell: waits until a server asks it (through the registry and an
 // event) to start the user's own copy of an application, and starts it as its parent.
 int Shell() {
@@ -282,7 +312,7 @@ int Serve(const Role& role, bool user) {
     if (!user) {
         // What happens while the application starts, before it takes its first client.
         if (!g_behaviour.userCopyAtStart.empty()) AskShellForUserCopy(g_behaviour.userCopyAtStart);
-        if (g_behaviour.startWindow) ShowPrompt(PromptKind::StartWindow, role.progId);
+        if (g_behaviour.startWindow) ShowStartWindow(role);
     }
     CLSID clsid;
     CLSIDFromString(role.clsid, &clsid);
