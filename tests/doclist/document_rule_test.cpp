@@ -146,7 +146,10 @@ TEST_F(DocumentRule, PrintRun) {
         if (call.args.empty()) continue;
         const std::wstring& arg = call.args[0];
         const size_t eq = arg.find(L'=');
-        if (eq != std::wstring::npos) rolesOf[arg.substr(eq + 1)].insert(call.progId);
+        if (eq == std::wstring::npos) continue;
+        // Microsoft PowerPoint is handed "path::password::"; no path holds "::".
+        const std::wstring value = arg.substr(eq + 1);
+        rolesOf[value.substr(0, value.find(L"::"))].insert(call.progId);
     }
     std::map<std::wstring, std::wstring> statusOf;
     for (int i = 0; i < w.RowCount(); ++i) statusOf[w.Cell(i, 0)] = w.Cell(i, 1);
