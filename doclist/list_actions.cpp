@@ -78,8 +78,9 @@ void DocumentList::OnContextMenu(LPARAM position, bool running) {
     }
 
     POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    if (position == -1) {
-        // From the keyboard: under the focused row, else the list's corner.
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: under the focused row, else the list's corner. The system sends
+        // (-1, -1) in the low 32 bits; what it puts above them differs.
         at = {0, 0};
         const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
         RECT item{LVIR_LABEL, 0, 0, 0};

@@ -106,11 +106,10 @@ int wmain(int argc, wchar_t** argv) {
             if (HWND menu = ::FindWindowW(L"#32768", nullptr)) ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
             return 0;
         }
-        // The first row selected and the shortcut menu asked for from the keyboard (Shift+F10).
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        // The first row chosen with Home and the shortcut menu asked for from the keyboard
+        // (Shift+F10). Only messages without pointers cross into the program's process.
+        ::PostMessageW(list, WM_KEYDOWN, VK_HOME, 0x00470001);
+        ::PostMessageW(list, WM_KEYUP, VK_HOME, 0xC0470001);
         ::PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
         return WaitFor([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 10000) ? 0 : 1;
     }

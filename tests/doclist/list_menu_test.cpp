@@ -75,8 +75,8 @@ struct MenuPerson {
 };
 
 void AskForMenu(MainWindow& w) {
-    // As the keyboard does it (Shift+F10, the menu key): no position.
-    ::SendMessageW(w.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.item(IDC_DOCUMENT_LIST)), -1);
+    // As the keyboard does it (Shift+F10, the menu key): no position, (-1, -1) in 32 bits.
+    ::SendMessageW(w.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.item(IDC_DOCUMENT_LIST)), MAKELPARAM(-1, -1));
 }
 
 RECT RowRect(MainWindow& w, int row) {
@@ -156,7 +156,12 @@ TEST(ListMenu, OfferedByEveryWayOfAskingAndOnlyTheSafeItemsDuringARun) {
         key[1].ki.dwFlags = KEYEVENTF_KEYUP;
         ASSERT_EQ(::SendInput(2, key, sizeof(INPUT)), 2u);
         testing_ui::Pump(200);
-        EXPECT_EQ(person.shown, 1) << "the system's default handling sends WM_CONTEXTMENU for the menu key";
+        ASSERT_EQ(person.shown, 1) << "the system's default handling sends WM_CONTEXTMENU for the menu key";
+        const RECT r = RowRect(w, 2);
+        POINT expected{r.left, r.bottom};
+        ::ClientToScreen(list, &expected);
+        EXPECT_EQ(person.at.x, expected.x) << "under the focused row, whatever the system sends above 32 bits";
+        EXPECT_EQ(person.at.y, expected.y);
     }
     {
         SCOPED_TRACE("nothing selected, nothing failed: what needs them is grey");
