@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -188,6 +189,34 @@ std::vector<DWORD> ComLauncherProcesses() {
     return ids;
 }
 
+namespace {
+
+// The launchers stay for the session: asking the service manager costs about 10 ms a start,
+// so they are asked again only once one of them has ended (or none was found).
+std::vector<DWORD> KnownComLaunchers() {
+    static std::mutex lock;
+    static std::vector<DWORD> ids;
+    static std::vector<UniqueHandle> handles;
+    std::lock_guard guard(lock);
+    const bool oneEnded = std::any_of(handles.begin(), handles.end(),
+                                      [](const UniqueHandle& h) { return ::WaitForSingleObject(h.get(), 0) != WAIT_TIMEOUT; });
+    if (ids.size() <= 1 || oneEnded || handles.size() + 1 != ids.size()) {
+        ids = ComLauncherProcesses();
+        handles.clear();
+        for (size_t i = 1; i < ids.size(); ++i) {
+            UniqueHandle h(::OpenProcess(SYNCHRONIZE, FALSE, ids[i]));
+            if (!h) {  // not to be watched: asked again next time
+                handles.clear();
+                break;
+            }
+            handles.push_back(std::move(h));
+        }
+    }
+    return ids;
+}
+
+}  // namespace
+
 std::vector<DWORD> OwnProcesses(const ProcessOrigin& origin) {
     std::vector<DWORD> own;
     // Started by a launcher or by one of the run's own, as far down as it goes; a launcher
@@ -225,9 +254,15 @@ struct StartedServer::State {
 
     std::atomic<bool> polling{false};
     std::thread poller;
+    std::mutex pollLock;
+    std::condition_variable pollWake;
 
     void StopPolling() {
-        polling = false;
+        {
+            std::lock_guard guard(pollLock);
+            polling = false;
+        }
+        pollWake.notify_all();
         if (poller.joinable()) poller.join();
     }
 
@@ -291,7 +326,7 @@ void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>&
         std::lock_guard guard(m->lock);
         m->origin = ProcessOrigin{};
         m->origin.before = RunningProcesses();
-        m->origin.launchers = ComLauncherProcesses();
+        m->origin.launchers = KnownComLaunchers();
         m->origin.carried = ours;
         m->origin.hints = RegisteredExecutables(progId);
         m->userHeld = userHeld;
@@ -302,9 +337,12 @@ void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>&
     m->polling = true;
     State* state = m.get();
     m->poller = std::thread([state] {
+        std::unique_lock guard(state->pollLock);
         while (state->polling) {
+            guard.unlock();
             state->Look();
-            ::Sleep(kStartPollMs);
+            guard.lock();
+            state->pollWake.wait_for(guard, std::chrono::milliseconds(kStartPollMs), [state] { return !state->polling; });
         }
     });
 }
@@ -312,8 +350,16 @@ void StartedServer::Before(const std::wstring& progId, const std::vector<DWORD>&
 void StartedServer::After() {
     m->StopPolling();
     m->Look();
-    // A launcher the system started during the start (the RPC service coming up) is one too.
-    const std::vector<DWORD> launchers = ComLauncherProcesses();
+    // A launcher the system started during the start (the RPC service coming up) is one too:
+    // asked for when something came up whose parent is not known otherwise.
+    bool unknownParent = false;
+    {
+        std::lock_guard guard(m->lock);
+        const ProcessOrigin& o = m->origin;
+        for (const ProcessEntry& p : o.seen)
+            unknownParent |= !Find(o.before, p.parent) && !Find(o.seen, p.parent) && !Contains(o.launchers, p.parent);
+    }
+    const std::vector<DWORD> launchers = unknownParent ? ComLauncherProcesses() : std::vector<DWORD>();
     std::lock_guard guard(m->lock);
     for (DWORD id : launchers)
         if (!Contains(m->origin.launchers, id)) m->origin.launchers.push_back(id);

@@ -122,7 +122,8 @@ void Watchdog::Unwatch() {
 
 void Watchdog::CallStarted() {
     // The server is this thread's to change; what it shows is read with the lock released, and
-    // the sampler waits for it before it judges the call.
+    // the sampler waits for it before it judges the call. Its CPU is read by the sampler: that
+    // reads every thread of the system, longer than most calls last.
     StartedServer* server = nullptr;
     {
         std::lock_guard lock(m_lock);
@@ -130,16 +131,15 @@ void Watchdog::CallStarted() {
         server = m_server;
         ++m_callId;
         m_baselineReady = false;
+        m_cpuBaseline = false;
         m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
     }
-    const ULONGLONG cpu = server ? server->CpuTime() : 0;
     std::wstring texts;
     std::vector<HWND> windows = server ? server->VisibleWindows(&texts) : std::vector<HWND>();
     std::lock_guard lock(m_lock);
-    m_lastCpu = cpu;
     m_lastTexts = std::move(texts);
     m_windowsBefore = std::move(windows);
-    // The first measure falls due when idleness first could count: one second after the start.
+    // The first measure falls due a second after the sampler's first look at the call.
     m_baselineReady = true;
 }
 
@@ -170,6 +170,21 @@ void Watchdog::Sample(std::unique_lock<std::mutex>& lock) {
 
     StartedServer* server = m_server;
     const unsigned callId = m_callId;
+    if (!m_cpuBaseline) {
+        // A call still running at its first sample: its CPU from here on is what it is judged by.
+        m_sampling = true;
+        lock.unlock();
+        const ULONGLONG cpu = server->CpuTime();
+        const ULONGLONG read = ::GetTickCount64();
+        lock.lock();
+        m_sampling = false;
+        m_sampled.notify_all();
+        if (m_quit || m_server != server || m_calls == 0 || m_cancel || m_callId != callId) return;
+        m_lastCpu = cpu;
+        m_lastSample = read;
+        m_cpuBaseline = true;
+        return;
+    }
     const OwnJobs* jobs = m_jobs.get();
     const bool measure = now - m_lastSample >= 1000;
     ULONGLONG cpu = 0, spool = 0;

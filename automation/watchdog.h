@@ -113,6 +113,7 @@ private:
     int m_calls = 0;
     unsigned m_callId = 0;         // counts the calls begun, so a sample knows its call
     bool m_baselineReady = false;  // what the server showed when the call began has been read
+    bool m_cpuBaseline = false;    // the call's first CPU figure has been read by the sampler
     ULONGLONG m_callStart = 0;
     ULONGLONG m_lastWork = 0;
     ULONGLONG m_lastSample = 0;

@@ -4,6 +4,9 @@
 set -uo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/../scripts/lib.sh"
+OUT=$(mktemp)
+# Ends what it started (the display, the Wine server, stray servers), as the README scripts do.
+trap 'cleanup; rm -f "$OUT"' EXIT
 start_cups
 start_display
 build_all || { echo "build failed" >&2; exit 1; }
@@ -11,8 +14,6 @@ ensure_prefix
 register_officesim >/dev/null || true
 
 B=$BUILD/bench
-OUT=$(mktemp)
-trap 'rm -f "$OUT"' EXIT
 run() { wine "$@" 2>/dev/null | tr -d '\r' | tee -a "$OUT"; }
 
 echo "# document list (10,000 documents in a folder, 2,000 dropped)"
