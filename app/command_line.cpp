@@ -3,7 +3,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cwctype>
+
+#include "framework/text.h"
 
 namespace command_line {
 
@@ -32,10 +33,8 @@ std::vector<std::wstring> Arguments(const wchar_t* commandLine) {
 }
 
 bool IsUsageRequest(std::wstring_view argument) {
-    std::wstring lower(argument);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
     for (std::wstring_view form : {L"/?", L"-?", L"/help", L"-h", L"--help"})
-        if (lower == form) return true;
+        if (text::EqualsNoCase(argument, form)) return true;
     return false;
 }
 

@@ -112,6 +112,6 @@ void DocumentList::OnInfoTip(NMLVGETINFOTIPW& tip) const {
     tip.pszText[text.size()] = L'\0';
 }
 
-int DocumentList::Ask(const wchar_t* text, UINT type) const {
+int DocumentList::ShowBox(const wchar_t* text, UINT type) const {
     return ::MessageBoxW(m_dialog, text, AfxGetAppName(), type);
 }

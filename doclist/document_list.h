@@ -76,7 +76,8 @@ public:
     static void ScanFolder(const std::wstring& folder, std::vector<std::wstring>& result, int order);
 
 private:
-    int Ask(const wchar_t* text, UINT type) const;
+    // A message box over the window, titled with the program's name: a question or a notice.
+    int ShowBox(const wchar_t* text, UINT type) const;
     // Removes the given rows (top to bottom) with the list's redraw suspended.
     void RemoveRows(const std::vector<int>& rows);
     void ShowSortArrow();

@@ -146,22 +146,22 @@ void DocumentList::RemoveRows(const std::vector<int>& rows) {
 void DocumentList::RemoveAllSelected() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) {
-        Ask(texts::kSelectOne, MB_OK);
-    } else if (Ask(texts::kConfirmRemove, MB_OKCANCEL) == IDOK) {
+        ShowBox(texts::kSelectOne, MB_OK);
+    } else if (ShowBox(texts::kConfirmRemove, MB_OKCANCEL) == IDOK) {
         RemoveRows(rows);
-        Ask(texts::kRemoved, MB_OK);
+        ShowBox(texts::kRemoved, MB_OK);
     }
     UpdateFileCount();
 }
 
 void DocumentList::KeepFailed() {
-    if (Ask(texts::kConfirmKeepFailed, MB_OKCANCEL) == IDOK) {
+    if (ShowBox(texts::kConfirmKeepFailed, MB_OKCANCEL) == IDOK) {
         std::vector<int> rows;
         const int n = Count();
         for (int i = 0; i < n; ++i)
             if (m_list.GetItemText(i, 1) != texts::kFailed) rows.push_back(i);
         RemoveRows(rows);
-        Ask(texts::kRemoved, MB_OK);
+        ShowBox(texts::kRemoved, MB_OK);
     }
     UpdateFileCount();
 }

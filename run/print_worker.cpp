@@ -115,9 +115,13 @@ bool PrintWorker::Join(DWORD timeoutMs) {
     return true;
 }
 
-WorkerStarter& StartPrintWorker() {
+WorkerStarter& WorkerStarterInUse() {
     static WorkerStarter start = [](PrintWorker& worker, PrintJob job, HWND window) {
         return worker.Start(std::move(job), window);
     };
     return start;
+}
+
+bool StartPrintWorker(PrintWorker& worker, PrintJob job, HWND window) {
+    return WorkerStarterInUse()(worker, std::move(job), window);
 }

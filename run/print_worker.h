@@ -63,6 +63,9 @@ private:
     UniqueHandle m_thread;
 };
 
-// How the window starts a worker; a test can put in one that fails or starts nothing.
+// How the window starts a worker. The starter in use is a seam: a test puts in one that fails
+// or starts nothing, and puts the real one back.
 using WorkerStarter = bool (*)(PrintWorker& worker, PrintJob job, HWND window);
-WorkerStarter& StartPrintWorker();
+WorkerStarter& WorkerStarterInUse();
+// Starts `worker` on `job` through the starter in use.
+bool StartPrintWorker(PrintWorker& worker, PrintJob job, HWND window);

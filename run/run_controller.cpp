@@ -63,7 +63,7 @@ void PrintRunController::Start() {
     m_failed = false;
     m_awake.Acquire(texts::kKeepAwakeReason);
     m_taskbar.Progress(0, static_cast<ULONGLONG>(n));
-    if (!StartPrintWorker()(m_worker, std::move(job), m_dialog)) {
+    if (!StartPrintWorker(m_worker, std::move(job), m_dialog)) {
         // Nothing was handed on: leave the window as it was before Start, rows still pending.
         m_active = false;
         ::KillTimer(m_dialog, kBusyTimer);

@@ -1,3 +1,4 @@
+// Where things are painted and in which fonts: the banner's layout and the UI fonts.
 #include "ui/painting.h"
 
 #include <algorithm>

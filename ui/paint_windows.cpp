@@ -1,3 +1,4 @@
+// Drawing the windows: the main window's ground with its banner, and the minimised icon.
 #include <string_view>
 
 #include "app/resource.h"

@@ -1,5 +1,5 @@
-// Names from outside the window: the command line's reading, the block a second launch sends
-// and the real window receiving it, and the Delete key of the document list.
+// Names from outside the window: the command line's reading, and the block a second launch
+// sends with the real window receiving it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,10 +34,8 @@ LRESULT SendNames(MainWindow& w, const Names& names) {
 
 // A run that stays open until the test ends it: no worker thread is started.
 void StartIdleRun(MainWindow& w) {
-    WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };
+    FakeWorker worker;
     w.Click(IDC_START);
-    StartPrintWorker() = real;
 }
 
 void EndRun(MainWindow& w) { ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0); }
@@ -152,61 +150,4 @@ TEST(SecondLaunchNames, ReachTheWindowAsADropOfThemWould) {
     EXPECT_EQ(SendNames(w, {c}), TRUE);
     EXPECT_EQ(Rows(w), (Names{c, b, a, old}));
     EXPECT_EQ(w.CountLabel(), L"4");
-}
-
-TEST(DeleteKey, AsksAsTheRemoveButtonDoesAndNotDuringARun) {
-    MainWindow w;
-    w.AddRows({L"C:\\a.ppt", L"C:\\b.xls", L"C:\\c.doc"});
-    HWND list = w.item(IDC_DOCUMENT_LIST);
-    auto press = [&](UINT key) {
-        ::SetFocus(list);
-        ::SendMessageW(list, WM_KEYDOWN, key, 0);
-        ::SendMessageW(list, WM_KEYUP, key, 0xC0000001);
-    };
-    auto texts = [](const ModalResponder& person) {
-        std::vector<std::wstring> seen;
-        for (const ModalBox& box : person.Boxes()) seen.push_back(box.text);
-        return seen;
-    };
-    auto select = [&](int row) {
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    };
-
-    {
-        ModalResponder person([](const ModalBox&) { return IDOK; });
-        press(VK_DELETE);
-        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"请选择一项"})) << "nothing selected";
-    }
-    select(1);
-    {
-        ModalResponder person([](const ModalBox&) { return IDCANCEL; });
-        press(VK_DELETE);
-        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗"}));
-        EXPECT_EQ(w.RowCount(), 3);
-    }
-    {
-        ModalResponder person([](const ModalBox&) { return IDOK; });
-        press(VK_BACK);
-        press(VK_INSERT);
-        EXPECT_TRUE(person.Boxes().empty()) << "only Delete removes";
-        press(VK_DELETE);
-        ASSERT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗", L"移除成功"}));
-        EXPECT_EQ(person.Boxes()[0].owner, w.hwnd());
-        EXPECT_EQ(Rows(w), (Names{L"C:\\c.doc", L"C:\\a.ppt"}));
-        EXPECT_EQ(w.CountLabel(), L"2");
-    }
-
-    StartIdleRun(w);
-    ASSERT_TRUE(w.dlg().Run().Active());
-    select(0);
-    {
-        ModalResponder person([](const ModalBox&) { return IDOK; });
-        press(VK_DELETE);
-        EXPECT_TRUE(person.Boxes().empty()) << "refused during a run, as the disabled button is";
-        EXPECT_EQ(w.RowCount(), 2);
-    }
-    EndRun(w);
 }

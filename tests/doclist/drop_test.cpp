@@ -107,10 +107,10 @@ TEST(Drop, RefusedWhileARunIsActive) {
     MainWindow w;
     w.AddRows({L"C:\\printing\\first.doc"});
     // A run that stays open until the test ends it: no worker thread is started.
-    WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };
-    w.Click(IDC_START);
-    StartPrintWorker() = real;
+    {
+        FakeWorker worker;
+        w.Click(IDC_START);
+    }
     ASSERT_TRUE(w.dlg().Run().Active());
     HDROP drop = MakeDrop({L"C:\\late\\a.doc", L"C:\\late\\b.xls"});
     Drop(w, drop);

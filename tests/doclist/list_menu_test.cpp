@@ -90,16 +90,16 @@ const std::vector<Item> kIdleMenu = {
 
 class FakeRun {
 public:
-    explicit FakeRun(MainWindow& w) : m_real(StartPrintWorker()), m_read(ReadChosenPrinterState()) {
-        StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };
+    explicit FakeRun(MainWindow& w) : m_read(ReadChosenPrinterState()) {
         ReadChosenPrinterState() = [](const std::wstring&) { return std::optional<PrinterState>(); };
-        w.Click(IDC_START);
-        StartPrintWorker() = m_real;
+        {
+            FakeWorker worker;
+            w.Click(IDC_START);
+        }
         ReadChosenPrinterState() = m_read;
     }
 
 private:
-    WorkerStarter m_real;
     PrinterStateReader m_read;
 };
 

@@ -1,4 +1,4 @@
-// "移除文件" and "清空列表" with their message boxes answered on the real boxes.
+// "移除文件", "清空列表" and the Delete key, with their message boxes answered on the real boxes.
 #include <gtest/gtest.h>
 
 #include "support/main_window.h"
@@ -122,6 +122,66 @@ TEST(RemoveClear, RemovingTheOnlyRowLeavesZero) {
     w.Click(IDC_REMOVE_FILE);
     EXPECT_EQ(w.RowCount(), 0);
     EXPECT_EQ(w.CountLabel(), L"0");
+}
+
+TEST(DeleteKey, AsksAsTheRemoveButtonDoesAndNotDuringARun) {
+    MainWindow w;
+    w.AddRows({L"C:\\a.ppt", L"C:\\b.xls", L"C:\\c.doc"});
+    HWND list = w.item(IDC_DOCUMENT_LIST);
+    auto press = [&](UINT key) {
+        ::SetFocus(list);
+        ::SendMessageW(list, WM_KEYDOWN, key, 0);
+        ::SendMessageW(list, WM_KEYUP, key, 0xC0000001);
+    };
+    auto texts = [](const ModalResponder& person) {
+        std::vector<std::wstring> seen;
+        for (const ModalBox& box : person.Boxes()) seen.push_back(box.text);
+        return seen;
+    };
+    auto select = [&](int row) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    };
+
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_DELETE);
+        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"请选择一项"})) << "nothing selected";
+    }
+    select(1);
+    {
+        ModalResponder person([](const ModalBox&) { return IDCANCEL; });
+        press(VK_DELETE);
+        EXPECT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗"}));
+        EXPECT_EQ(w.RowCount(), 3);
+    }
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_BACK);
+        press(VK_INSERT);
+        EXPECT_TRUE(person.Boxes().empty()) << "only Delete removes";
+        press(VK_DELETE);
+        ASSERT_EQ(texts(person), (std::vector<std::wstring>{L"确定移除吗", L"移除成功"}));
+        EXPECT_EQ(person.Boxes()[0].owner, w.hwnd());
+        EXPECT_EQ(Rows(w), (std::vector<std::wstring>{L"C:\\c.doc", L"C:\\a.ppt"}));
+        EXPECT_EQ(w.CountLabel(), L"2");
+    }
+
+    {
+        FakeWorker worker;
+        w.Click(IDC_START);
+    }
+    ASSERT_TRUE(w.dlg().Run().Active());
+    select(0);
+    {
+        ModalResponder person([](const ModalBox&) { return IDOK; });
+        press(VK_DELETE);
+        EXPECT_TRUE(person.Boxes().empty()) << "refused during a run, as the disabled button is";
+        EXPECT_EQ(w.RowCount(), 2);
+    }
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
 }
 
 }  // namespace

@@ -77,20 +77,6 @@ private:
     keep_awake::PowerCalls m_saved;
 };
 
-// A run whose worker is the test: the window believes a worker runs, and the test posts what
-// a worker would.
-class FakeWorker {
-public:
-    explicit FakeWorker(bool starts = true) : m_real(StartPrintWorker()) {
-        StartPrintWorker() = starts ? +[](PrintWorker&, PrintJob, HWND) { return true; }
-                                    : +[](PrintWorker&, PrintJob, HWND) { return false; };
-    }
-    ~FakeWorker() { StartPrintWorker() = m_real; }
-
-private:
-    WorkerStarter m_real;
-};
-
 // No question about the printer, whatever the spooler says of the test queues.
 std::optional<PrinterState> ReadyPrinter(const std::wstring&) { return PrinterState{}; }
 class PrinterIs {

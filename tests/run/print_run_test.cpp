@@ -257,11 +257,11 @@ TEST_F(PrintRun, EmptyListIsRefused) {
 TEST_F(PrintRun, AWorkerThatCannotStartLeavesTheWindowAsItWas) {
     MainWindow w;
     w.AddRows({L"C:\\x\\a.docx", L"C:\\x\\b.xlsx"});
-    WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return false; };
     ModalResponder ok([](const ModalBox&) { return IDOK; });
-    w.Click(IDC_START);
-    StartPrintWorker() = real;
+    {
+        FakeWorker cannotStart(false);
+        w.Click(IDC_START);
+    }
     testing_ui::Pump(100);
     ASSERT_EQ(ok.Boxes().size(), 1u);
     EXPECT_NE(ok.Boxes()[0].text.find(L"无法启动打印"), std::wstring::npos);
@@ -291,10 +291,10 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
     const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
     const COLORREF black = RGB(0, 0, 0), magenta = RGB(255, 0, 255);
 
-    WorkerStarter real = StartPrintWorker();
-    StartPrintWorker() = [](PrintWorker&, PrintJob, HWND) { return true; };  // the run stays open until we end it
-    w.Click(IDC_START);
-    StartPrintWorker() = real;
+    {
+        FakeWorker worker;  // the run stays open until the test ends it
+        w.Click(IDC_START);
+    }
     ASSERT_TRUE(w.dlg().Run().Active());
 
     const int blackAt[] = {0, 1, 2, 0, 1};

@@ -27,3 +27,10 @@ void MainWindow::AddRows(std::initializer_list<const wchar_t*> paths) {
         if (!m_dlg->Documents().HasDocument(p)) m_dlg->Documents().InsertDocument(p);
     m_dlg->Documents().UpdateFileCount();
 }
+
+FakeWorker::FakeWorker(bool starts) : m_real(WorkerStarterInUse()) {
+    WorkerStarterInUse() = starts ? +[](PrintWorker&, PrintJob, HWND) { return true; }
+                                  : +[](PrintWorker&, PrintJob, HWND) { return false; };
+}
+
+FakeWorker::~FakeWorker() { WorkerStarterInUse() = m_real; }

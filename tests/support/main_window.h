@@ -7,6 +7,7 @@
 
 #include "app/resource.h"
 #include "app/tavrolin_dlg.h"
+#include "run/print_worker.h"
 #include "support/ui.h"
 
 class MainWindow {
@@ -29,4 +30,17 @@ public:
 
 private:
     std::unique_ptr<CTavrolinDlg> m_dlg;
+};
+
+// A run whose worker is the test, for as long as this lives: the window believes a worker runs
+// (or, with `starts` false, that none could start), and the test posts what a worker would.
+class FakeWorker {
+public:
+    explicit FakeWorker(bool starts = true);
+    ~FakeWorker();
+    FakeWorker(const FakeWorker&) = delete;
+    FakeWorker& operator=(const FakeWorker&) = delete;
+
+private:
+    WorkerStarter m_real;
 };
