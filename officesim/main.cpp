@@ -141,28 +141,30 @@ LRESULT CALLBACK UserDocumentProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Registers a window class of this process (once; a second registration fails harmlessly) and
+// returns its name. `background`: a system colour index, or -1 for none.
+const wchar_t* WindowClass(const wchar_t* name, WNDPROC proc, int background = COLOR_WINDOW) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    if (background >= 0) wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+    wc.lpszClassName = name;
+    RegisterClassW(&wc);
+    return name;
+}
+
 // The application's main window: hidden while it serves automation only.
 HWND CreateMainWindow(const Role& role) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"officesim.main";
-    RegisterClassW(&wc);
-    return CreateWindowExW(0, wc.lpszClassName, role.progId, WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                           wc.hInstance, nullptr);
+    return CreateWindowExW(0, WindowClass(L"officesim.main", DefWindowProcW, -1), role.progId, WS_OVERLAPPEDWINDOW, 0,
+                           0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 HWND OpenUserWindow(const Role& role) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = UserWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"officesim.user";
-    RegisterClassW(&wc);
     std::wstring title = std::wstring(role.progId) + L" - officesim";
-    return CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                           CW_USEDEFAULT, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(0, WindowClass(L"officesim.user", UserWindowProc), title.c_str(),
+                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 400, 200, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 // Wine's class table (in the RpcSs service) keeps a multiple-use registration until the
@@ -243,20 +245,16 @@ LRESULT CALLBACK StartWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void ShowStartWindow(const Role& role) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = StartWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"officesim.start";
-    RegisterClassW(&wc);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring title = std::wstring(L"激活向导 - ") + role.progId;
-    HWND window = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 360, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, WindowClass(L"officesim.start", StartWindowProc, COLOR_BTNFACE), title.c_str(),
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  360, 160, nullptr, nullptr, instance, nullptr);
     if (!window) return;
     CreateWindowExW(0, L"STATIC", L"请激活此产品以继续使用全部功能。", WS_CHILD | WS_VISIBLE, 12, 12, 320, 40, window,
-                    nullptr, wc.hInstance, nullptr);
+                    nullptr, instance, nullptr);
     CreateWindowExW(0, L"BUTTON", L"稍后", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 240, 70, 90, 28, window,
-                    reinterpret_cast<HMENU>(IDOK), wc.hInstance, nullptr);
+                    reinterpret_cast<HMENU>(IDOK), instance, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -419,21 +417,15 @@ void QuitRequested() { PostThreadMessageW(g_mainThread, kQuit, 0, 0); }
 HWND MainWindow() { return g_mainWindow; }
 
 void OpenUserDocument() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = UserDocumentProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"officesim.userdoc";
-    RegisterClassW(&wc);
     const wchar_t* extension = g_role->family == Family::Word    ? L".docx"
                                : g_role->family == Family::Excel ? L".xlsx"
                                                                  : L".pptx";
     const std::wstring title =
         std::wstring(kUserDocumentTitle) + L" - " + std::to_wstring(GetCurrentProcessId()) + extension;
     ObjectCreated();  // the user's work keeps the application running
-    g_userDocument = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    g_userDocument = CreateWindowExW(0, WindowClass(L"officesim.userdoc", UserDocumentProc), title.c_str(),
+                                     WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 400, 200, nullptr,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!g_userDocument) ObjectDestroyed();
 }
 

@@ -2,6 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <tuple>
+#include <utility>
+
 #include "officesim_control.h"
 
 namespace officesim {
@@ -103,15 +106,24 @@ bool PressButton(HWND window, const std::wstring& text) {
     return true;
 }
 
-UserServer::UserServer(const std::wstring& progId) {
-    std::wstring command = L"\"" + ExePath() + L"\" /role " + progId + L" /user";
+namespace {
+
+// Starts officesim.exe with `arguments`; its process handle and id, or none.
+std::pair<HANDLE, DWORD> StartOfficesim(const std::wstring& arguments) {
+    std::wstring command = L"\"" + ExePath() + L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
     CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    return {pi.hProcess, pi.dwProcessId};
+}
+
+}  // namespace
+
+UserServer::UserServer(const std::wstring& progId) {
+    std::tie(process_, pid_) = StartOfficesim(L"/role " + progId + L" /user");
+    if (!process_) return;
     // The window shows once its class object is registered.
     WaitForServerWindow(pid_, 15000);
 }
@@ -154,14 +166,8 @@ bool CloseUserDocument(HWND window, DWORD timeoutMs) {
 }
 
 StandInShell::StandInShell() {
-    std::wstring command = L"\"" + ExePath() + L"\" /shell";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+    std::tie(process_, pid_) = StartOfficesim(L"/shell");
+    if (!process_) return;
     // Ready once its event exists.
     for (int i = 0; i < 200; ++i) {
         HANDLE ask = OpenEventW(SYNCHRONIZE, FALSE, kShellEvent);

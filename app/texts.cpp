@@ -1,6 +1,0 @@
-#include "app/texts.h"
-
-std::wstring& UiFontFace() {
-    static std::wstring face = texts::kDefaultFontFace;
-    return face;
-}
