@@ -6,7 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/tavrolin_dlg.h"
-#include "app/texts.h"
+#include "common/texts.h"
 #include "framework/scoped.h"
 
 CTavrolinApp::CTavrolinApp() { m_restartManagerSupport = true; }

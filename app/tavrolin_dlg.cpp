@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "app/command_line.h"
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "automation/default_printer.h"
 #include "ui/about_dlg.h"
 #include "ui/painting.h"
@@ -126,13 +126,13 @@ BOOL CTavrolinDlg::OnInitDialog() {
 
     CComboBox copies;
     copies.Attach(GetDlgItem(IDC_COPIES));
-    for (int i = 1; i <= 300; ++i) copies.AddString(std::to_wstring(i).c_str());
+    for (int i = 1; i <= 300; ++i) copies.SetItemData(copies.AddString(std::to_wstring(i).c_str()), i);
     copies.SetCurSel(0);
 
     CComboBox suite;
     suite.Attach(GetDlgItem(IDC_SUITE));
-    suite.AddString(texts::kSuiteNameMsOffice);
-    suite.AddString(texts::kSuiteNameWps);
+    suite.SetItemData(suite.AddString(texts::kSuiteNameMsOffice), kSuiteMsOffice);
+    suite.SetItemData(suite.AddString(texts::kSuiteNameWps), kSuiteWps);
     suite.SetCurSel(0);
 
     // Before the title: a second launch finds the window by it, and its names come after ours.
@@ -203,7 +203,19 @@ void CTavrolinDlg::OnAddFolder() { m_documents.AddFolder(); }
 void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
 void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
 
-void CTavrolinDlg::OnStart() { m_run.Start(); }
+void CTavrolinDlg::OnStart() { m_run.Start(ChosenOptions()); }
+
+PrintOptions CTavrolinDlg::ChosenOptions() const {
+    // Each box keeps its value with its item; the printer is known by its name.
+    PrintOptions options;
+    options.printer = CWnd::GetWindowText(GetDlgItem(IDC_PRINTER));
+    CComboBox box;
+    box.Attach(GetDlgItem(IDC_COPIES));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) options.copies = static_cast<std::int32_t>(box.GetItemData(chosen));
+    box.Attach(GetDlgItem(IDC_SUITE));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) options.suite = static_cast<std::int32_t>(box.GetItemData(chosen));
+    return options;
+}
 
 LRESULT CTavrolinDlg::OnPrintStarting(WPARAM index, LPARAM) {
     m_run.OnStarting(index);

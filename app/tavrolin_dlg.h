@@ -68,6 +68,8 @@ protected:
     void OnClearList();
 
     void OnStart();
+    // The printer, copies and suite as the three boxes stand.
+    PrintOptions ChosenOptions() const;
     LRESULT OnPrintStarting(WPARAM index, LPARAM);
     LRESULT OnPrintProgress(WPARAM index, LPARAM result);
     // The list's shortcut menu; a menu asked for elsewhere in the window goes to the default.

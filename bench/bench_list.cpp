@@ -12,7 +12,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/resource.h"
+#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
 #include "framework/person.h"

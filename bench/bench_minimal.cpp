@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 
 namespace {
 INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/resource.h"
+#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "bench_common.h"
 
 namespace {

@@ -1,9 +1,9 @@
-// Every text the program shows, in one place, and the UI font face.
+// Every text the program shows, in one place.
 #pragma once
 
 #include <string>
 
-#include "app/version.h"
+#include "common/version.h"
 
 namespace texts {
 inline constexpr const wchar_t* kMainTitle = L"Tavrolin V" TAVROLIN_VERSION_SHORT L"    <支持批量打印doc,docx,xls,xlsx,ppt,pptx文档>";
@@ -109,7 +109,3 @@ inline constexpr const wchar_t* kCannotStartWpsExcel = L"无法启动WPS-Excel!"
 inline constexpr const wchar_t* kCannotStartMsPpt = L"无法启动MS-PPT服务器!";
 inline constexpr const wchar_t* kCannotStartWpsPpt = L"无法启动WPS-PPT服务器!";
 }  // namespace texts
-
-// The face every painted text uses: the icon-title font's face once the main window has
-// initialised.
-std::wstring& UiFontFace();

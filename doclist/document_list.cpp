@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/texts.h"
+#include "common/texts.h"
 
 namespace {
 // Grid lines, draggable headers, full-row selection, one-click activation, flat scroll bars.

@@ -3,7 +3,7 @@
 
 #include <shlobj.h>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "doclist/doclist.h"
 #include "doclist/document_kind.h"
 #include "doclist/document_list.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "doclist/doclist.h"
 #include "doclist/document_list.h"
 #include "framework/popup_menu.h"

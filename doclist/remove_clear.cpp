@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "common/texts.h"
 #include "doclist/document_list.h"
 
 void DocumentList::RemoveSelected() {

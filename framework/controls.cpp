@@ -82,6 +82,12 @@ int CComboBox::AddString(const wchar_t* text) {
 }
 int CComboBox::SetCurSel(int index) { return static_cast<int>(::SendMessageW(m_hWnd, CB_SETCURSEL, index, 0)); }
 int CComboBox::GetCurSel() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCURSEL, 0, 0)); }
+bool CComboBox::SetItemData(int index, LPARAM data) {
+    return ::SendMessageW(m_hWnd, CB_SETITEMDATA, index, data) != CB_ERR;
+}
+
+LPARAM CComboBox::GetItemData(int index) const { return ::SendMessageW(m_hWnd, CB_GETITEMDATA, index, 0); }
+
 int CComboBox::GetCount() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0)); }
 
 std::wstring CComboBox::GetLBText(int index) const {

@@ -183,6 +183,9 @@ public:
     int GetCurSel() const;
     int GetCount() const;
     std::wstring GetLBText(int index) const;
+    // A number kept with the item (CB_SETITEMDATA); CB_ERR for an item that is not there.
+    bool SetItemData(int index, LPARAM data);
+    LPARAM GetItemData(int index) const;
 };
 
 // The print dialog, used only for the system's defaults (never shown by this program).

@@ -17,10 +17,10 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 
 ; The version comes from the program's own header, the one place it is written.
-!searchparse /file "${SRCDIR}/app/version.h" "#define TAVROLIN_VERSION_MAJOR " V_MAJOR
-!searchparse /file "${SRCDIR}/app/version.h" "#define TAVROLIN_VERSION_MINOR " V_MINOR
-!searchparse /file "${SRCDIR}/app/version.h" "#define TAVROLIN_VERSION_PATCH " V_PATCH
-!searchparse /file "${SRCDIR}/app/version.h" "#define TAVROLIN_VERSION_BUILD " V_BUILD
+!searchparse /file "${SRCDIR}/common/version.h" "#define TAVROLIN_VERSION_MAJOR " V_MAJOR
+!searchparse /file "${SRCDIR}/common/version.h" "#define TAVROLIN_VERSION_MINOR " V_MINOR
+!searchparse /file "${SRCDIR}/common/version.h" "#define TAVROLIN_VERSION_PATCH " V_PATCH
+!searchparse /file "${SRCDIR}/common/version.h" "#define TAVROLIN_VERSION_BUILD " V_BUILD
 !define VERSION "${V_MAJOR}.${V_MINOR}"
 !define VERSION_FULL "${V_MAJOR}.${V_MINOR}.${V_PATCH}.${V_BUILD}"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "ui/dpi.h"
 #include "ui/painting.h"
 

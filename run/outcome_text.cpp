@@ -1,6 +1,6 @@
 #include "run/outcome_text.h"
 
-#include "app/texts.h"
+#include "common/texts.h"
 
 const wchar_t* OutcomeReason(PrintOutcome outcome) {
     switch (outcome) {

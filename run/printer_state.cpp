@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/texts.h"
+#include "common/texts.h"
 
 std::optional<PrinterState> ReadPrinterState(const std::wstring& printer) {
     if (printer.empty()) return std::nullopt;

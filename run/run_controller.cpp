@@ -1,9 +1,7 @@
 #include "run/run_controller.h"
 
-#include <cwchar>
-
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "automation/default_printer.h"
 #include "doclist/document_list.h"
 #include "framework/framework.h"
@@ -23,8 +21,6 @@ void EnableLockedControls(HWND dlg, bool enable) {
     for (int id : kLockedControls) ::EnableWindow(::GetDlgItem(dlg, id), enable ? TRUE : FALSE);
 }
 
-std::wstring ItemText(HWND dlg, int id) { return CWnd::GetWindowText(::GetDlgItem(dlg, id)); }
-
 }  // namespace
 
 void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
@@ -33,7 +29,7 @@ void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
     m_taskbar.Attach(dialog);
 }
 
-void PrintRunController::Start() {
+void PrintRunController::Start(const PrintOptions& options) {
     // The button is disabled during a run; a command that arrives anyway starts nothing.
     if (m_active) return;
     const int n = m_documents->Count();
@@ -41,8 +37,7 @@ void PrintRunController::Start() {
         ::MessageBoxW(m_dialog, texts::kNothingToPrint, AfxGetAppName(), MB_OK);
         return;
     }
-    const std::wstring printer = ItemText(m_dialog, IDC_PRINTER);
-    const std::wstring question = PrinterQuestion(printer, ReadChosenPrinterState()(printer));
+    const std::wstring question = PrinterQuestion(options.printer, ReadChosenPrinterState()(options.printer));
     if (!question.empty() &&
         ::MessageBoxW(m_dialog, question.c_str(), AfxGetAppName(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
@@ -51,9 +46,7 @@ void PrintRunController::Start() {
 
     PrintJob job;
     job.paths = m_documents->Paths();
-    job.options.printer = printer;
-    job.options.copies = static_cast<std::int32_t>(std::wcstol(ItemText(m_dialog, IDC_COPIES).c_str(), nullptr, 10));
-    job.options.suite = ItemText(m_dialog, IDC_SUITE) == texts::kSuiteNameWps ? kSuiteWps : kSuiteMsOffice;
+    job.options = options;
 
     ::SetTimer(m_dialog, kBusyTimer, kBusyPeriodMs, nullptr);
     m_active = true;

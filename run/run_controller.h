@@ -22,8 +22,9 @@ public:
 
     // "开始打印": refuses an empty list, asks before printing on a printer that reports trouble,
     // otherwise marks every row pending, locks the editing controls, keeps the system awake and
-    // hands the rows and the three boxes' settings to a new worker.
-    void Start();
+    // hands the rows and `options` (the three boxes' settings, as the dialog read them) to a
+    // new worker.
+    void Start(const PrintOptions& options);
     // The worker has handed a document on (WM_PRINT_STARTING): its row says so.
     void OnStarting(WPARAM index);
     // The worker's progress message (WM_PRINT_PROGRESS).

@@ -19,7 +19,7 @@ STARTED_PIDS=()
 log() { printf '== %s\n' "$*" >&2; }
 
 # The program's version as "8.3" and "8.3.0.0", from the one header that holds it.
-version_part() { sed -n "s/^#define TAVROLIN_VERSION_$1 \([0-9]*\).*/\1/p" "$ROOT/app/version.h"; }
+version_part() { sed -n "s/^#define TAVROLIN_VERSION_$1 \([0-9]*\).*/\1/p" "$ROOT/common/version.h"; }
 VERSION="$(version_part MAJOR).$(version_part MINOR)"
 VERSION_FULL="$VERSION.$(version_part PATCH).$(version_part BUILD)"
 

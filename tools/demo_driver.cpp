@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "ui/painting.h"
 #include "ui/shell_open.h"
 

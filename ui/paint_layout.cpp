@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "ui/dpi.h"
 
 namespace painting {
@@ -90,3 +90,8 @@ void DrawLogo(HDC dc, int x, int y, int size) {
 }
 
 }  // namespace painting
+
+std::wstring& UiFontFace() {
+    static std::wstring face = texts::kDefaultFontFace;
+    return face;
+}

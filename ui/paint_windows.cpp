@@ -1,8 +1,8 @@
 // Drawing the windows: the main window's ground with its banner, and the minimised icon.
 #include <string_view>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "ui/dpi.h"
 #include "ui/painting.h"
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "framework/scoped.h"
@@ -74,3 +75,7 @@ void EraseMainWindow(HWND hwnd, HDC dc, UINT windowDpi);
 bool PaintMinimised(HWND hwnd, HICON icon);
 
 }  // namespace painting
+
+// The face every painted text uses: the icon-title font's face once the main window has
+// initialised, the default face until then.
+std::wstring& UiFontFace();

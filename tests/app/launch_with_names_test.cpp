@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "support/program.h"
 #include "support/ui.h"
 #include "temp_documents.h"

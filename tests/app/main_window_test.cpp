@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "doclist/document_list.h"
 #include "support/dialog_template.h"
 #include "support/main_window.h"

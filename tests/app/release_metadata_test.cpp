@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/texts.h"
-#include "app/version.h"
+#include "common/resource.h"
+#include "common/texts.h"
+#include "common/version.h"
 #include "support/program.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "support/officesim_control.h"
 #include "support/program.h"
 #include "support/spool_capture.h"

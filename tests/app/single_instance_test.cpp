@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "support/program.h"
 #include "support/ui.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "run/run_controller.h"
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"

@@ -2,7 +2,7 @@
 // the real window.
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "framework/popup_menu.h"
 #include "run/print_worker.h"
 #include "run/printer_state.h"

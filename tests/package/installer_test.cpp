@@ -15,8 +15,8 @@
 #include <set>
 #include <string>
 
-#include "app/texts.h"
-#include "app/version.h"
+#include "common/texts.h"
+#include "common/version.h"
 #include "support/program.h"
 #include "support/ui.h"
 

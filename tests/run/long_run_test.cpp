@@ -6,7 +6,7 @@
 #include <fstream>
 #include <optional>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "run/keep_awake.h"
 #include "run/print_worker.h"
 #include "run/printer_state.h"

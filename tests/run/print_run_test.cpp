@@ -8,7 +8,7 @@
 #include <fstream>
 #include <map>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "run/busy_indicator.h"
 #include "run/outcome_text.h"
 #include "run/print_worker.h"

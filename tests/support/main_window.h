@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/resource.h"
+#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "run/print_worker.h"
 #include "support/ui.h"

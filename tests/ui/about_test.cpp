@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "recording.h"
 #include "support/dialog_template.h"
 #include "support/main_window.h"

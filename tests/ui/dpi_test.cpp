@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "app/resource.h"
-#include "app/texts.h"
+#include "common/resource.h"
+#include "common/texts.h"
 #include "recording.h"
 #include "run/busy_indicator.h"
 #include "support/files.h"

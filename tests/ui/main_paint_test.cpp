@@ -2,7 +2,7 @@
 // calls and captured as pixels), and that erasing again and again holds no GDI objects.
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "common/texts.h"
 #include "recording.h"
 #include "support/files.h"
 #include "support/main_window.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "app/resource.h"
+#include "common/resource.h"
 
 namespace ui_test {
 
