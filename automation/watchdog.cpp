@@ -180,8 +180,10 @@ void Watchdog::Sample(std::unique_lock<std::mutex>& lock) {
         m_sampling = false;
         m_sampled.notify_all();
         if (m_quit || m_server != server || m_calls == 0 || m_cancel || m_callId != callId) return;
+        // Work before this read cannot be seen, so idleness counts from here too: the first
+        // measure always falls before the call could be judged idle.
         m_lastCpu = cpu;
-        m_lastSample = read;
+        m_lastSample = m_lastWork = read;
         m_cpuBaseline = true;
         return;
     }

@@ -26,6 +26,13 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+double Quantile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const double rank = fraction * static_cast<double>(values.size() - 1);
+    return values[static_cast<size_t>(rank + 0.5)];
+}
+
 double Min(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
 }

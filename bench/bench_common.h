@@ -10,6 +10,8 @@ namespace bench {
 
 double NowMs();
 double Median(std::vector<double> values);
+// The value below which `fraction` of the values lie (nearest rank); 0 for none.
+double Quantile(std::vector<double> values, double fraction);
 double Min(const std::vector<double>& values);
 // One result line: "name value unit".
 void Report(const char* name, double value, const char* unit);

@@ -1,5 +1,7 @@
 // Start-up: from CreateProcess to the main window shown and idle, for the program and for a
-// program that shows the same template and nothing else. Median of several launches each.
+// program that shows the same template and nothing else. The two are launched in pairs whose
+// order turns each time (AB BA AB ...), so that neither always follows the other; the first
+// two pairs only warm up. Each reports its median and its spread (quartiles, fastest).
 #include <windows.h>
 
 #include <cstdio>
@@ -54,11 +56,17 @@ int wmain(int argc, wchar_t** argv) {
     // on Windows; otherwise every launch would also pay for starting it again.
     HWND holder = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     std::vector<double> program, minimal;
-    // Alternate the two so that neither gets the warmer caches; the first pair only warms up.
-    for (int i = 0; i <= kLaunches; ++i) {
-        const double p = Launch(argv[1]);
-        const double m = Launch(argv[2]);
-        if (i == 0) continue;
+    constexpr int kWarmUpPairs = 2;
+    for (int i = 0; i < kWarmUpPairs + kLaunches; ++i) {
+        double p, m;
+        if (i % 2 == 0) {
+            p = Launch(argv[1]);
+            m = Launch(argv[2]);
+        } else {
+            m = Launch(argv[2]);
+            p = Launch(argv[1]);
+        }
+        if (i < kWarmUpPairs) continue;
         if (p >= 0) program.push_back(p);
         if (m >= 0) minimal.push_back(m);
     }
@@ -66,6 +74,10 @@ int wmain(int argc, wchar_t** argv) {
     bench::Report("startup_launches", static_cast<double>(program.size()), "runs");
     bench::Report("startup", bench::Median(program), "ms");
     bench::Report("startup_minimal", bench::Median(minimal), "ms");
+    bench::Report("startup_q1", bench::Quantile(program, 0.25), "ms");
+    bench::Report("startup_q3", bench::Quantile(program, 0.75), "ms");
+    bench::Report("startup_minimal_q1", bench::Quantile(minimal, 0.25), "ms");
+    bench::Report("startup_minimal_q3", bench::Quantile(minimal, 0.75), "ms");
     bench::Report("startup_fastest", bench::Min(program), "ms");
     bench::Report("startup_minimal_fastest", bench::Min(minimal), "ms");
     return 0;
