@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "app/command_line.h"
+#include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
-#include "automation/default_printer.h"
 #include "ui/about_dlg.h"
 #include "ui/painting.h"
 

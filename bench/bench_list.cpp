@@ -12,9 +12,9 @@
 #include <cstring>
 #include <memory>
 
-#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
+#include "common/resource.h"
 #include "framework/person.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
+#include "common/resource.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "common/texts.h"
 #include "bench_common.h"
+#include "common/texts.h"
 
 namespace {
 

@@ -183,7 +183,8 @@ public:
     int GetCurSel() const;
     int GetCount() const;
     std::wstring GetLBText(int index) const;
-    // A number kept with the item (CB_SETITEMDATA); CB_ERR for an item that is not there.
+    // A number kept with the item (CB_SETITEMDATA); GetItemData gives CB_ERR for an item that is
+    // not there.
     bool SetItemData(int index, LPARAM data);
     LPARAM GetItemData(int index) const;
 };

@@ -1,8 +1,8 @@
 #include "run/run_controller.h"
 
+#include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
-#include "automation/default_printer.h"
 #include "doclist/document_list.h"
 #include "framework/framework.h"
 #include "run/busy_indicator.h"

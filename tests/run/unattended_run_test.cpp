@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "automation/convert_class.h"
 #include "common/resource.h"
 #include "common/texts.h"
-#include "automation/convert_class.h"
 #include "run/outcome_text.h"
 #include "run/print_worker.h"
 #include "run/run_controller.h"

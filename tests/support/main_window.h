@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "common/resource.h"
 #include "app/tavrolin_dlg.h"
+#include "common/resource.h"
 #include "run/print_worker.h"
 #include "support/ui.h"
 
