@@ -56,7 +56,7 @@ public:
     void Clear();                         // 清空列表
 
     // The list's shortcut menu (WM_CONTEXTMENU from the list; `position` in screen coordinates,
-    // or -1 for the keyboard). During a run only the commands that leave the rows as they are.
+    // or (-1, -1) for the keyboard). During a run only the commands that leave the rows as they are.
     void OnContextMenu(LPARAM position, bool running);
     void ShowSelectedInFolder();  // 打开文件所在位置: the first selected row's file
     void CopySelectedPaths();     // 复制路径
