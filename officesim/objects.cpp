@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include <winspool.h>
 
@@ -49,6 +50,20 @@ const VARIANT& Value(const VARIANT* v) {
 }
 
 bool IsMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
+
+// Microsoft PowerPoint takes a password appended to the file name as "name::password::"; WPS
+// does not know the form and takes the whole text as the name. Takes the form off `path` and
+// returns its password, where this role knows the form and it was used.
+std::optional<std::wstring> TakePasswordForm(std::wstring& path) {
+    if (CurrentRole().family != Family::PowerPoint || _wcsicmp(CurrentRole().progId, L"PowerPoint.Application") != 0 ||
+        path.size() <= 2 || !path.ends_with(L"::"))
+        return std::nullopt;
+    const size_t split = path.rfind(L"::", path.size() - 3);
+    if (split == std::wstring::npos) return std::nullopt;
+    std::wstring password = path.substr(split + 2, path.size() - split - 4);
+    path.erase(split);
+    return password;
+}
 
 // A named member matches "Name" or "Object.Name", in any case.
 bool Named(const std::wstring& wanted, const Member& member) {
@@ -263,7 +278,9 @@ HRESULT SimObject::Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT
     if (member->action == Action::Open) {
         const VARIANT& name = Value(args[member->pathArg]);
         if (name.vt == VT_BSTR && name.bstrVal) {
-            Traits traits = ReadTraits(name.bstrVal);
+            std::wstring path = name.bstrVal;
+            TakePasswordForm(path);
+            Traits traits = ReadTraits(path);
             auto& hangs = State().hangs;
             hangs.insert(hangs.end(), traits.hangs.begin(), traits.hangs.end());
         }
@@ -462,19 +479,9 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
         return DISP_E_TYPEMISMATCH;
     }
     std::wstring path = name.bstrVal ? name.bstrVal : L"";
-    // Microsoft PowerPoint takes a password appended to the file name as "name::password::";
-    // WPS does not know the form and takes the whole text as the name.
-    std::wstring formPassword;
-    bool passwordForm = false;
-    if (family == Family::PowerPoint && _wcsicmp(CurrentRole().progId, L"PowerPoint.Application") == 0 &&
-        path.size() > 2 && path.ends_with(L"::")) {
-        const size_t split = path.rfind(L"::", path.size() - 3);
-        if (split != std::wstring::npos) {
-            formPassword = path.substr(split + 2, path.size() - split - 4);
-            path.erase(split);
-            passwordForm = true;
-        }
-    }
+    const std::optional<std::wstring> taken = TakePasswordForm(path);
+    const std::wstring formPassword = taken.value_or(L"");
+    const bool passwordForm = taken.has_value();
     if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
         return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
     // Really open it: a missing or unreadable file fails here, as with the real servers.

@@ -194,6 +194,30 @@ TEST_F(UnattendedRun, AUsersOwnPowerPointKeepsRunningAndTheRunPrintsOnTheChosenP
     EXPECT_TRUE(users.Close());
 }
 
+// The run's presentation went into the PowerPoint its user works in, and the call stops
+// answering there: the run gives up on the call and never ends the user's program.
+TEST_F(UnattendedRun, AHungCallInTheUsersPowerPointIsGivenUpOnWithoutEndingIt) {
+    officesim::UserServer users(L"PowerPoint.Application");
+    ASSERT_TRUE(users.Running());
+    officesim::TraitDocument deck(L"users-hung-deck", L".pptx", L"hang=PrintOut");
+    MainWindow w;
+    w.dlg().Documents().AddNewDocuments({deck.Path()});
+    Select(w, IDC_SUITE, L"MS Office");
+    Select(w, IDC_PRINTER, chosen);
+    w.Click(IDC_START);
+    ASSERT_TRUE(w.dlg().Run().Active());
+    // Past the silent limit and the sampling: the run has given up on the call by now.
+    testing_ui::Pump(static_cast<DWORD>(std::stoi(kWatchdogSeconds)) * 1000 + 4000);
+    EXPECT_TRUE(users.Running()) << "the user's PowerPoint was ended";
+
+    // Under Wine the cancelled call stays blocked in the hung process until its user ends it.
+    users.Close(2000);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 60000)) << "the run never ended";
+    ASSERT_TRUE(w.dlg().Run().Shutdown(kStopWaitMs));
+    EXPECT_EQ(w.Cell(0, 1), L"失败");
+    EXPECT_EQ(w.dlg().Documents().ReasonAt(0), OutcomeReason(PrintOutcome::ServerNotAnsweringInUse));
+}
+
 TEST_F(UnattendedRun, AServerThatCannotStartIsReportedOnceARun) {
     officesim::Unregister(L"Word.Application");
     officesim::TraitDocument a(L"nostart-a", L".docx", L""), b(L"nostart-b", L".doc", L""),
