@@ -63,12 +63,17 @@ protected:
     }
 
     // Runs the window's list to its end with the given suite and copies.
-    void RunList(MainWindow& w, const wchar_t* suite, int copies) {
+    // Starts the list on the chosen printer.
+    void StartList(MainWindow& w, const wchar_t* suite, int copies) {
         Select(w, IDC_SUITE, suite);
         Select(w, IDC_PRINTER, chosen);
         Select(w, IDC_COPIES, std::to_wstring(copies));
         w.Click(IDC_START);
         ASSERT_TRUE(w.dlg().Run().Active());
+    }
+
+    void RunList(MainWindow& w, const wchar_t* suite, int copies) {
+        ASSERT_NO_FATAL_FAILURE(StartList(w, suite, copies));
         ASSERT_TRUE(testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 600000)) << "the run never ended";
         // The worker's own end: its clean-up of the run's servers is over once it returns.
         ASSERT_TRUE(w.dlg().Run().Shutdown(kStopWaitMs)) << "the worker did not end after the run";
@@ -202,10 +207,7 @@ TEST_F(UnattendedRun, AHungCallInTheUsersPowerPointIsGivenUpOnWithoutEndingIt) {
     officesim::TraitDocument deck(L"users-hung-deck", L".pptx", L"hang=PrintOut");
     MainWindow w;
     w.dlg().Documents().AddNewDocuments({deck.Path()});
-    Select(w, IDC_SUITE, L"MS Office");
-    Select(w, IDC_PRINTER, chosen);
-    w.Click(IDC_START);
-    ASSERT_TRUE(w.dlg().Run().Active());
+    ASSERT_NO_FATAL_FAILURE(StartList(w, L"MS Office", 1));
     // Past the silent limit and the sampling: the run has given up on the call by now.
     testing_ui::Pump(static_cast<DWORD>(std::stoi(kWatchdogSeconds)) * 1000 + 4000);
     EXPECT_TRUE(users.Running()) << "the user's PowerPoint was ended";

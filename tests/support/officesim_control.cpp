@@ -88,16 +88,20 @@ bool RegisterAll() {
     return ok;
 }
 
-std::vector<DWORD> RunningServers() {
+std::vector<DWORD> ProcessIds(const std::function<bool(const PROCESSENTRY32W&)>& wanted) {
     std::vector<DWORD> pids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return pids;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, L"officesim.exe") == 0) pids.push_back(entry.th32ProcessID);
+        if (wanted(entry)) pids.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return pids;
+}
+
+std::vector<DWORD> RunningServers() {
+    return ProcessIds([](const PROCESSENTRY32W& p) { return _wcsicmp(p.szExeFile, L"officesim.exe") == 0; });
 }
 
 void EndServers() {

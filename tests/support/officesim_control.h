@@ -4,7 +4,9 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <tlhelp32.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,8 @@ bool RegisterThroughLauncher(const std::wstring& progId);
 // officesim processes now running, and ending them (by process id) when a test
 // left one behind or asked it to hang.
 std::vector<DWORD> RunningServers();
+// The ids of the running processes for which `wanted` holds.
+std::vector<DWORD> ProcessIds(const std::function<bool(const PROCESSENTRY32W&)>& wanted);
 void EndServers();
 // Ends one server process (a hung one, or one waiting in a prompt) and waits until it is gone
 // and its guard (below) has cleaned up after it.

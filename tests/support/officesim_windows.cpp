@@ -187,15 +187,8 @@ StandInShell::~StandInShell() {
 }
 
 std::vector<DWORD> StandInShell::Children() const {
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (entry.th32ParentProcessID == pid_) ids.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return ids;
+    const DWORD parent = pid_;
+    return ProcessIds([parent](const PROCESSENTRY32W& p) { return p.th32ParentProcessID == parent; });
 }
 
 }  // namespace officesim
