@@ -121,6 +121,45 @@ register_officesim() {
     fi
 }
 
+# An Xvfb of one's own on a display number that Xvfb picks itself and reports once it takes
+# connections, so several can start side by side without racing for a number.
+start_own_display() {
+    local number
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+    STARTED_PIDS+=($!)
+    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+    [ -s "$number" ] || { echo "Xvfb did not start" >&2; rm -f "$number"; return 1; }
+    export DISPLAY=":$(head -n1 "$number")"
+    rm -f "$number"
+}
+
+# A Wine prefix and an X display for one test program alone: a fresh copy of the prepared
+# prefix (officesim registered) under $BUILD/test-prefixes/<name>. Test programs run side by
+# side then share no Wine server, process list, registration, call log, default printer or
+# keyboard focus; only the CUPS queues are common, and the tests tell their jobs apart by the
+# documents' unique names.
+isolate_test() {
+    local template=$WINEPREFIX
+    [ -f "$template/.tavrolin-ready" ] ||
+        { echo "no prepared Wine prefix at $template: run scripts/test.sh first" >&2; return 1; }
+    TEST_PREFIX=$BUILD/test-prefixes/$1
+    rm -rf "$TEST_PREFIX"
+    mkdir -p "$BUILD/test-prefixes"
+    cp -a "$template" "$TEST_PREFIX"
+    export WINEPREFIX=$TEST_PREFIX
+    start_own_display
+}
+
+# Ends what isolate_test started; the prefix copy goes too unless the program failed, so
+# its call log and temporary files can still be read.
+end_isolated_test() {
+    local rc=$1
+    cleanup
+    wineserver -w >/dev/null 2>&1 || true
+    [ "$rc" -ne 0 ] || rm -rf "$TEST_PREFIX"
+}
+
 end_strays() {
     # A server whose client died stays alive; end ours (this prefix's) by process id.
     local pid

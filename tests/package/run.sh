@@ -39,6 +39,9 @@ assert b"MIT License\r\n" in z.read(top + "LICENSE.txt")
 PY'
 [ $fail = 0 ] || exit 1
 
+rc=1
+trap 'end_isolated_test $rc' EXIT
+isolate_test package
 # Shortcuts saved in the Start menu would make Wine write menu entries into the host's desktop.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 cd "$(dirname "$test_exe")"
