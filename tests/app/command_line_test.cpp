@@ -7,8 +7,8 @@
 
 #include "app/command_line.h"
 #include "run/print_worker.h"
+#include "support/files.h"
 #include "support/main_window.h"
-#include "temp_documents.h"
 
 using testing_ui::ModalBox;
 using testing_ui::ModalResponder;
@@ -68,9 +68,9 @@ TEST(CommandLine, UsageIsAskedForByItsFiveFormsOnly) {
 }
 
 TEST(CommandLine, NamesAreMadeFullAgainstTheCurrentDirectory) {
-    TempDocuments temp(L"cmdline-full");
+    testing_files::TempFolder temp(L"cmdline-full 命令行");
     const std::wstring here = temp.Folder(L"在 这里");
-    CurrentDirectory cd(here);
+    testing_files::CurrentDirectory cd(here);
     const std::wstring longName = std::wstring(200, L'长') + L"\\" + std::wstring(100, L'长') + L".docx";
     const Names full = command_line::FullPaths(
         {L"b.xls", L"", L"..\\上 一级.doc", L"C:\\abs\\d.doc", L".\\sub\\e.pptx", longName});
@@ -119,7 +119,7 @@ TEST(CommandLine, BlockOfNames) {
 }
 
 TEST(SecondLaunchNames, ReachTheWindowAsADropOfThemWould) {
-    TempDocuments temp(L"cmdline-copydata");
+    testing_files::TempFolder temp(L"cmdline-copydata 命令行");
     const std::wstring a = temp.File(L"a.doc"), b = temp.File(L"报 告.pptx"), c = temp.File(L"c.xlsx");
     const std::wstring old = temp.File(L"old.docx"), text = temp.File(L"notes.txt");
     MainWindow w;

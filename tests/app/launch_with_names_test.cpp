@@ -7,9 +7,9 @@
 
 #include "common/resource.h"
 #include "common/texts.h"
+#include "support/files.h"
 #include "support/program.h"
 #include "support/ui.h"
-#include "temp_documents.h"
 
 using testing_program::ChildProcess;
 using testing_program::ProgramPath;
@@ -64,7 +64,7 @@ HWND BoxOf(DWORD pid) {
 
 TEST(LaunchWithNames, CommandLineNamesAreAddedInOrderByTheDropsRules) {
     ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
-    TempDocuments temp(L"cmdline-start");
+    testing_files::TempFolder temp(L"cmdline-start 命令行");
     const std::wstring first = temp.File(L"第一 份.docx");
     const std::wstring relative = temp.File(L"相对\\second.xls");
     const std::wstring deep = temp.File(std::wstring(150, L'深') + L"\\" + std::wstring(150, L'长') + L".pptx");
@@ -74,7 +74,7 @@ TEST(LaunchWithNames, CommandLineNamesAreAddedInOrderByTheDropsRules) {
 
     ChildProcess program;
     {
-        CurrentDirectory cd(temp.Path());
+        testing_files::CurrentDirectory cd(temp.Path());
         const std::wstring arguments = Quoted(first) + L" 相对\\second.xls " + Quoted(text) + L" " + Quoted(folder) +
                                        L" " + Quoted(first) + L" " + Quoted(deep);
         ASSERT_TRUE(program.Start(ProgramPath(), arguments));
@@ -88,7 +88,7 @@ TEST(LaunchWithNames, CommandLineNamesAreAddedInOrderByTheDropsRules) {
 
 TEST(LaunchWithNames, ASecondLaunchHandsItsNamesToTheRunningWindowAndEnds) {
     ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
-    TempDocuments temp(L"cmdline-second");
+    testing_files::TempFolder temp(L"cmdline-second 命令行");
     const std::wstring first = temp.File(L"first.doc");
     const std::wstring second = temp.File(L"第 二.xlsx");
     const std::wstring third = temp.File(L"third.pptx");
@@ -101,7 +101,7 @@ TEST(LaunchWithNames, ASecondLaunchHandsItsNamesToTheRunningWindowAndEnds) {
 
     {
         ChildProcess again;
-        CurrentDirectory cd(temp.Path());
+        testing_files::CurrentDirectory cd(temp.Path());
         ASSERT_TRUE(again.Start(ProgramPath(), L"\"第 二.xlsx\" first.doc third.pptx"));
         EXPECT_EQ(again.Wait(30000), 0) << "the second launch ends by itself";
     }

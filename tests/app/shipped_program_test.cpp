@@ -9,6 +9,7 @@
 
 #include "common/resource.h"
 #include "common/texts.h"
+#include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/program.h"
 #include "support/spool_capture.h"
@@ -18,31 +19,14 @@ using testing_program::BuildFolder;
 using testing_program::ChildProcess;
 using testing_program::ComboItems;
 
-namespace {
-
-std::wstring MakeDocument(const std::wstring& stem) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    wchar_t unique[64];
-    swprintf(unique, 64, L"-%lu-%llu.docx", ::GetCurrentProcessId(), ::GetTickCount64());
-    const std::wstring path = std::wstring(temp) + stem + unique;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const char content[] = "a document to print\r\n";
-    DWORD written = 0;
-    ::WriteFile(file, content, sizeof(content) - 1, &written, nullptr);
-    ::CloseHandle(file);
-    return path;
-}
-
-}  // namespace
-
 TEST(ShippedProgram, StartsWithThePrintersShownAndPrintsADocumentAddedThroughItsFileDialog) {
     ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
     ASSERT_TRUE(officesim::RegisterAll());
     officesim::ResetBehaviours();
     const std::wstring userDefault = officesim::DefaultPrinter();
-    const std::wstring document = MakeDocument(L"shipped");
-    const std::wstring title = document.substr(document.find_last_of(L'\\') + 1);
+    const testing_files::TempDocument file(L"shipped", L".docx");
+    const std::wstring& document = file.Path();
+    const std::wstring& title = file.Name();
 
     ChildProcess program;
     ASSERT_TRUE(program.Start(testing_program::ProgramPath()));
@@ -78,5 +62,4 @@ TEST(ShippedProgram, StartsWithThePrintersShownAndPrintsADocumentAddedThroughIts
     EXPECT_TRUE(testing_program::AnswerBox(program.Id(), L"您确定要退出吗 ?", IDYES, 10000));
     EXPECT_EQ(program.Wait(20000), 0);
     EXPECT_TRUE(officesim::WaitNoServers(10000));
-    ::DeleteFileW(document.c_str());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <list>
 #include <map>
 #include <set>
 
@@ -40,20 +41,6 @@ std::wstring FileName(const std::wstring& path) { return path.substr(path.find_l
 
 using testing_files::Narrow;
 
-std::string Describe(const std::vector<officesim::LoggedCall>& calls) {
-    std::string text;
-    for (const auto& c : calls) {
-        text += "  ";
-        text += Narrow(officesim::Brief(c)) + " -> " + Narrow(c.result) + " @" + Narrow(c.printer);
-        for (const auto& a : c.args) {
-            text += ' ';
-            text += Narrow(a);
-        }
-        text += "\n";
-    }
-    return text.empty() ? "  (no calls)\n" : text;
-}
-
 // The program's main window for the boxes to belong to, as the application object has it.
 class ProgramShell {
 public:
@@ -79,10 +66,6 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(officesim::RegisterAll()) << "officesim could not be registered";
         s_shell = new ProgramShell;
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        s_folder = std::wstring(temp) + L"tavrolin-automation";
-        ::CreateDirectoryW(s_folder.c_str(), nullptr);
     }
     static void TearDownTestSuite() {
         delete s_shell;
@@ -105,55 +88,34 @@ protected:
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault) << "the printer left the default printer changed";
         automation_test::SetSystemDefault(m_found);
         officesim::ResetBehaviours();
-        for (const std::wstring& path : m_documents) ::DeleteFileW(path.c_str());
+        m_documents.clear();
     }
 
     // A real file with a name no other test (or other run) uses, so its job is recognisable.
     std::wstring MakeDocument(const std::wstring& stem, DocumentKind kind) {
-        static int counter = 0;
-        wchar_t unique[64];
-        swprintf(unique, 64, L"-%lu-%llu-%d", ::GetCurrentProcessId(), ::GetTickCount64(), ++counter);
-        std::wstring path = s_folder + L"\\" + stem + unique + ExtensionOf(kind);
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const char content[] = "a document to print\r\n";
-        DWORD written = 0;
-        ::WriteFile(file, content, sizeof(content) - 1, &written, nullptr);
-        ::CloseHandle(file);
-        m_documents.push_back(path);
-        return path;
+        return m_documents.emplace_back(stem, ExtensionOf(kind)).Path();
     }
 
     static std::wstring ProgId(DocumentKind kind, int suite) { return ProgIdFor(kind, suite); }
 
     static ProgramShell* s_shell;
-    static std::wstring s_folder;
     std::wstring m_found;
-    std::vector<std::wstring> m_documents;
+    std::list<testing_files::TempDocument> m_documents;
 };
 
 ProgramShell* Printers::s_shell = nullptr;
-std::wstring Printers::s_folder;
 
 // ---------------------------------------------------------------------------------------------
 // The full call sequences.
 
-// One call as the log should show it. "{path}" and "{copies}" stand for the document's.
-struct Expected {
-    const wchar_t* object;
-    DISPID dispid;
-    const wchar_t* kind;
-    std::vector<std::wstring> args;
-};
+// The calls as the log should show them. "{path}", "{copies}", "{password}" and "{printer}"
+// stand for the document's path, its copies, the unused password and the chosen printer.
+using Expected = officesim::ExpectedCall;
+using officesim::Join;
+using officesim::Repeat;
 
-const std::wstring M = L"ERROR=0x80020004";  // missing
-const std::wstring RM = L"&ERROR=0x80020004";
-
-std::vector<std::wstring> Repeat(const std::wstring& arg, size_t n) { return std::vector<std::wstring>(n, arg); }
-std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts) {
-    std::vector<std::wstring> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+const std::wstring M = officesim::kMissing;
+const std::wstring RM = officesim::RefArg(officesim::kMissing);
 
 // Beyond the calls that print: settings that keep a real office application from waiting for a
 // person (macros off, no alerts, no link question, no save question, passwords that fail
@@ -282,7 +244,7 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
 
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(ProgId(c.kind, c.suite));
         const std::vector<Expected> expected = SequenceFor(c.kind, c.suite);
-        ASSERT_EQ(log.size(), expected.size()) << "calls made:\n" << Describe(log);
+        ASSERT_EQ(log.size(), expected.size()) << "calls made:\n" << officesim::Describe(log);
         // The chosen printer is swapped in before the server starts and swapped back right
         // after PrintOut, for presentations too.
         bool printedYet = false;
@@ -370,13 +332,13 @@ TEST_F(Printers, OnlyMicrosoftServersOfVersion12OrLaterAreAskedToPrint) {
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
         ASSERT_FALSE(log.empty());
         const DISPID versionMember = c.kind == DocumentKind::Word ? 24 : 392;
-        EXPECT_EQ(log[0].dispid == versionMember, c.suite == kSuiteMsOffice) << Describe(log);
+        EXPECT_EQ(log[0].dispid == versionMember, c.suite == kSuiteMsOffice) << officesim::Describe(log);
         if (c.prints) {
-            EXPECT_EQ(log.size(), SequenceFor(c.kind, c.suite).size()) << Describe(log);
+            EXPECT_EQ(log.size(), SequenceFor(c.kind, c.suite).size()) << officesim::Describe(log);
             EXPECT_EQ(spool::WaitForJobs(FileName(path), 1, 30000).size(), 1u);
         } else {
             // Turned away silently: nothing after the version query, not even Quit.
-            EXPECT_EQ(log.size(), 1u) << Describe(log);
+            EXPECT_EQ(log.size(), 1u) << officesim::Describe(log);
             EXPECT_TRUE(spool::FindJobs(FileName(path)).empty());
         }
         ASSERT_TRUE(officesim::WaitNoServers(10000));
@@ -400,7 +362,7 @@ TEST_F(Printers, APrinterThatIsNotThereFailsTheDocumentAndStartsNothing) {
         Outcome outcome = Print(kind, path, PrintOptions{L"Tavrolin-Gone", 1, kSuiteMsOffice});
         EXPECT_EQ(outcome.outcome, PrintOutcome::PrinterUnavailable);
         EXPECT_TRUE(outcome.boxes.empty());
-        EXPECT_TRUE(officesim::ReadLog().empty()) << Describe(officesim::ReadLog());
+        EXPECT_TRUE(officesim::ReadLog().empty()) << officesim::Describe(officesim::ReadLog());
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
     }
 }
@@ -433,7 +395,7 @@ TEST_F(Printers, AServerThatCannotStartIsReportedOncePerDocumentAndNothingChange
 
         EXPECT_FALSE(outcome.printed);
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
-        EXPECT_TRUE(officesim::ReadLog().empty()) << Describe(officesim::ReadLog());
+        EXPECT_TRUE(officesim::ReadLog().empty()) << officesim::Describe(officesim::ReadLog());
         EXPECT_TRUE(spool::FindJobs(FileName(path)).empty());
         if (!c.box) {
             EXPECT_TRUE(outcome.boxes.empty()) << Narrow(outcome.boxes[0].text);
@@ -566,7 +528,7 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
         EXPECT_TRUE(outcome.boxes.empty());
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(progId);
-        EXPECT_EQ(Briefs(log), c.calls) << Describe(log);
+        EXPECT_EQ(Briefs(log), c.calls) << officesim::Describe(log);
         const std::vector<spool::Job> jobs =
             c.printed ? spool::WaitForJobs(FileName(path), 1, 30000) : spool::FindJobs(FileName(path));
         EXPECT_EQ(jobs.size(), c.printed ? 1u : 0u);
@@ -626,13 +588,13 @@ TEST_F(Printers, TwoWordDocumentsInARowStartTwoServersAndTheSecondSavesTheRestor
         if (!byServer.count(call.pid)) order.push_back(call.pid);
         byServer[call.pid].push_back(call);
     }
-    ASSERT_EQ(order.size(), 2u) << Describe(log);
+    ASSERT_EQ(order.size(), 2u) << officesim::Describe(log);
     // Each server was told to quit.
     for (DWORD pid : order) EXPECT_EQ(officesim::Brief(byServer[pid].back()), L"Application 1105 method");
     // The second started on the chosen printer and, after printing, put back what it had
     // saved: the user's default, which the failed first document had restored.
     const auto& calls = byServer[order[1]];
-    ASSERT_EQ(calls.size(), 10u) << Describe(calls);
+    ASSERT_EQ(calls.size(), 10u) << officesim::Describe(calls);
     EXPECT_EQ(calls[0].printer, kChosen);
     EXPECT_EQ(calls[6].printer, kChosen);  // PrintOut
     EXPECT_EQ(calls[7].printer, kUserDefault);
@@ -654,7 +616,7 @@ TEST_F(Printers, EndingTheProgramInMidDocumentPutsTheUsersDefaultBack) {
             return false;
         },
         60000);
-    ASSERT_TRUE(inPrintOut) << Describe(officesim::ReadLog());
+    ASSERT_TRUE(inPrintOut) << officesim::Describe(officesim::ReadLog());
     EXPECT_EQ(automation_test::SystemDefault(), kChosen);
 
     // The UI thread, on its way out.

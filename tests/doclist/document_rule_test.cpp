@@ -56,21 +56,15 @@ const Case kCases[] = {
     {L"x.docs", L"pictures", true, kRefused},
 };
 
-void EnsureFolder(const std::wstring& path) {
-    if (!::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        ADD_FAILURE() << "cannot create a folder, error " << ::GetLastError();
-}
-
 class DocumentRule : public testing::Test {
 protected:
     void SetUp() override {
         for (const Case& c : kCases) {
-            EnsureFolder(m_temp / c.folder);
-            const std::wstring path = PathOf(c);
+            m_temp.Folder(c.folder);
             if (c.isFolder)
-                EnsureFolder(path);
+                m_temp.Folder(c.folder + L"\\" + c.name);
             else
-                fixtures::MakeFile(path, Local(2020, 4, 1));
+                fixtures::MakeFile(PathOf(c), Local(2020, 4, 1));
         }
         ASSERT_GT((m_temp / L"all\\" + kLongName).size(), static_cast<size_t>(MAX_PATH));
     }

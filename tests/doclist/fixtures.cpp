@@ -24,16 +24,6 @@ void SetWritten(const std::wstring& path, const SYSTEMTIME& local, DWORD flags) 
 }
 }  // namespace
 
-TempFolder::TempFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + L"tavrolin-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + name;
-    testing_files::RemoveTree(m_path);
-    if (!::CreateDirectoryW(testing_files::LongForm(m_path).c_str(), nullptr)) ADD_FAILURE() << "cannot create the folder";
-}
-
-TempFolder::~TempFolder() { testing_files::RemoveTree(m_path); }
-
 SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
     SYSTEMTIME t{};
     t.wYear = year;

@@ -49,7 +49,7 @@ TEST(FolderScan, LeastRecentlyWrittenOnTopAndSecondAddAddsNothing) {
     MakeFile(dir / L"c.doc", Local(2015, 12, 1));
     MainWindow w;
 
-    person::FolderBrowserRequest asked = AddFolder(w, dir.path());
+    person::FolderBrowserRequest asked = AddFolder(w, dir.Path());
     EXPECT_EQ(asked.owner, w.hwnd());
     EXPECT_EQ(asked.title, L"请选择路径: ");
     EXPECT_EQ(asked.flags, static_cast<UINT>(BIF_RETURNONLYFSDIRS));
@@ -58,17 +58,17 @@ TEST(FolderScan, LeastRecentlyWrittenOnTopAndSecondAddAddsNothing) {
     for (int i = 0; i < w.RowCount(); ++i) EXPECT_EQ(w.Cell(i, 1), L"待处理");
     EXPECT_EQ(w.CountLabel(), L"3");
 
-    AddFolder(w, dir.path());
+    AddFolder(w, dir.Path());
     EXPECT_EQ(w.RowCount(), 3);
     EXPECT_EQ(w.CountLabel(), L"3");
 
     // The scan itself: newest first for the command, oldest first for 0, listing order otherwise;
     // the result is appended to what the array held.
-    EXPECT_EQ(Scan(dir.path(), 1), (std::vector<std::wstring>{dir / L"b.doc", dir / L"a.doc", dir / L"c.doc"}));
-    EXPECT_EQ(Scan(dir.path(), 0), (std::vector<std::wstring>{dir / L"c.doc", dir / L"a.doc", dir / L"b.doc"}));
-    EXPECT_EQ(Scan(dir.path(), 7), (std::vector<std::wstring>{dir / L"a.doc", dir / L"b.doc", dir / L"c.doc"}));
+    EXPECT_EQ(Scan(dir.Path(), 1), (std::vector<std::wstring>{dir / L"b.doc", dir / L"a.doc", dir / L"c.doc"}));
+    EXPECT_EQ(Scan(dir.Path(), 0), (std::vector<std::wstring>{dir / L"c.doc", dir / L"a.doc", dir / L"b.doc"}));
+    EXPECT_EQ(Scan(dir.Path(), 7), (std::vector<std::wstring>{dir / L"a.doc", dir / L"b.doc", dir / L"c.doc"}));
     std::vector<std::wstring> appended{L"kept"};
-    DocumentList::ScanFolder(dir.path(), appended, 1);
+    DocumentList::ScanFolder(dir.Path(), appended, 1);
     EXPECT_EQ(appended.size(), 4u);
     EXPECT_EQ(appended[0], L"kept");
 }
@@ -79,7 +79,7 @@ TEST(FolderScan, NewBlockGoesAboveExistingRows) {
     MakeFile(dir / L"new2.pptx", Local(2019, 5, 1));
     MainWindow w;
     w.AddRows({L"C:\\before\\x.doc", (dir / L"new1.xlsx").c_str()});
-    AddFolder(w, dir.path());
+    AddFolder(w, dir.Path());
     EXPECT_EQ(Rows(w), (std::vector<std::wstring>{dir / L"new2.pptx", dir / L"new1.xlsx", L"C:\\before\\x.doc"}));
     EXPECT_EQ(w.CountLabel(), L"3");
 }
@@ -91,11 +91,11 @@ TEST(FolderScan, EqualKeysKeepListingOrder) {
     MakeFile(dir / L"x0.doc", Local(2018, 7, 9, 10, 11, 12, 344));  // one millisecond older
     const std::vector<std::wstring> listing{dir / L"x1.doc", dir / L"x2.doc", dir / L"x3.doc"};
 
-    EXPECT_EQ(Scan(dir.path(), 1), (std::vector<std::wstring>{listing[0], listing[1], listing[2], dir / L"x0.doc"}));
-    EXPECT_EQ(Scan(dir.path(), 0), (std::vector<std::wstring>{dir / L"x0.doc", listing[0], listing[1], listing[2]}));
+    EXPECT_EQ(Scan(dir.Path(), 1), (std::vector<std::wstring>{listing[0], listing[1], listing[2], dir / L"x0.doc"}));
+    EXPECT_EQ(Scan(dir.Path(), 0), (std::vector<std::wstring>{dir / L"x0.doc", listing[0], listing[1], listing[2]}));
 
     MainWindow w;
-    AddFolder(w, dir.path());
+    AddFolder(w, dir.Path());
     EXPECT_EQ(Rows(w), (std::vector<std::wstring>{dir / L"x0.doc", listing[2], listing[1], listing[0]}));
 }
 
@@ -109,7 +109,7 @@ TEST(FolderScan, CancelAndUnlistableFoldersChangeNothing) {
 
     EXPECT_TRUE(Scan(L"C:\\no such folder\\really.doc", 1).empty());
     TempFolder empty(L"none.doc");  // its own path qualifies, but it holds nothing
-    EXPECT_TRUE(Scan(empty.path(), 1).empty());
+    EXPECT_TRUE(Scan(empty.Path(), 1).empty());
 }
 
 TEST(FolderScan, MoreThanAThousandEntriesAllArrive) {
@@ -123,12 +123,12 @@ TEST(FolderScan, MoreThanAThousandEntriesAllArrive) {
         MakeFile(dir / name, Local(2015, 1, static_cast<WORD>(1 + j / 1440), static_cast<WORD>(j / 60 % 24),
                                    static_cast<WORD>(j % 60)));
     }
-    const std::vector<std::wstring> scanned = Scan(dir.path(), 0);
+    const std::vector<std::wstring> scanned = Scan(dir.Path(), 0);
     ASSERT_EQ(scanned.size(), static_cast<size_t>(kFiles));
     EXPECT_EQ(std::set<std::wstring>(scanned.begin(), scanned.end()).size(), static_cast<size_t>(kFiles));
 
     MainWindow w;
-    AddFolder(w, dir.path());
+    AddFolder(w, dir.Path());
     ASSERT_EQ(w.RowCount(), kFiles);
     EXPECT_EQ(w.CountLabel(), L"1500");
     std::vector<long long> keys;
@@ -145,7 +145,7 @@ TEST(FolderScan, FoldersPastMaxPathAreListedToo) {
     // A folder path of n characters makes a pattern of n + 4; Windows lists one past MAX_PATH
     // only in the \\?\ form.
     auto folderOfLength = [&](size_t n) {
-        std::wstring f = parent.path() + L"\\";
+        std::wstring f = parent.Path() + L"\\";
         f += std::wstring(n - f.size(), L'd');
         return f;
     };
@@ -165,7 +165,7 @@ TEST(FolderScan, TimeKeyIsLocalTimeDigitsToTheMillisecond) {
 
     TempFolder dir(L"key");
     MakeFile(dir / L"k.doc", Local(2016, 3, 5, 14, 7, 9, 45));
-    std::vector<doclist::Candidate> listed = doclist::ListCandidates(dir.path());
+    std::vector<doclist::Candidate> listed = doclist::ListCandidates(dir.Path());
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(doclist::QueryTimeKeys(listed), std::vector<long long>{20160305140709045LL});
 }
@@ -175,7 +175,7 @@ TEST(FolderScan, EntryGoneBeforeTheTimeQueryKeepsItsListedPlaceOnce) {
     MakeFile(dir / L"a.doc", Local(2016, 1, 1));
     MakeFile(dir / L"b.doc", Local(2016, 2, 1));
     MakeFile(dir / L"c.doc", Local(2016, 3, 1));
-    std::vector<doclist::Candidate> candidates = doclist::ListCandidates(dir.path());
+    std::vector<doclist::Candidate> candidates = doclist::ListCandidates(dir.Path());
     ASSERT_EQ(candidates.size(), 3u);
     ASSERT_TRUE(::DeleteFileW((dir / L"b.doc").c_str()));
 

@@ -108,7 +108,7 @@ TEST(PathIndex, FolderAddedTwiceAfterRemovingOneOfItsDocuments) {
         fixtures::MakeFile(temp / name, fixtures::Local(2016, 1, 1));
     MainWindow w;
     std::vector<std::wstring> scanned;
-    DocumentList::ScanFolder(temp.path(), scanned, 1);
+    DocumentList::ScanFolder(temp.Path(), scanned, 1);
     // The scan's own paths go through the same calls as the folder command.
     auto add = [&] {
         for (const std::wstring& p : scanned)

@@ -2,6 +2,10 @@
 
 #include <objbase.h>
 
+#include <cwchar>
+
+#include "support/officesim_control.h"
+
 namespace officesim_test {
 
 Arg I2(short v, bool byRef) {
@@ -97,6 +101,36 @@ void Call(IDispatch* object, DISPID id, WORD kind, const std::vector<Arg>& args,
                             &out.argErr);
 }
 
+std::wstring LogText(const Arg& arg) {
+    const VARIANT& v = arg.value;
+    std::wstring text;
+    switch (v.vt) {
+    case VT_I2: text = L"I2=" + std::to_wstring(v.iVal); break;
+    case VT_I4: text = L"I4=" + std::to_wstring(v.lVal); break;
+    case VT_BOOL: text = L"BOOL=" + std::to_wstring(v.boolVal); break;
+    case VT_BSTR: text = L"BSTR=" + std::wstring(v.bstrVal, SysStringLen(v.bstrVal)); break;
+    case VT_ERROR: {
+        wchar_t code[16];
+        swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(v.scode));
+        text = std::wstring(L"ERROR=") + code;
+        break;
+    }
+    default: text = L"?"; break;
+    }
+    return arg.byRef ? L"&" + text : text;
+}
+
+void CallTable::Call(IDispatch* object, const wchar_t* objectName, DISPID id, WORD kind, const std::vector<Arg>& args,
+                     CallResult& out) {
+    officesim::ExpectedCall call;
+    call.object = objectName;
+    call.dispid = id;
+    call.kind = kind == kMethod ? L"method" : kind == kGet ? L"get" : L"put";
+    for (const Arg& arg : args) call.args.push_back(LogText(arg));
+    m_made.push_back(std::move(call));
+    officesim_test::Call(object, id, kind, args, out);
+}
+
 HRESULT Create(const std::wstring& progId, IDispatch** app) {
     *app = nullptr;
     CLSID clsid;
@@ -105,21 +139,6 @@ HRESULT Create(const std::wstring& progId, IDispatch** app) {
     return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(app));
 }
 
-TempDocument::TempDocument(const std::wstring& stem, const std::wstring& extension) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    static int counter = 0;
-    name_ = stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
-            L"-" + std::to_wstring(++counter) + extension;
-    path_ = std::wstring(dir) + name_;
-    HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "officesim test document\n", 24, &written, nullptr);
-    CloseHandle(file);
-}
-
-TempDocument::~TempDocument() { DeleteFileW(path_.c_str()); }
-
 bool WaitProcessGone(DWORD pid, DWORD timeoutMs) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process) return true;
@@ -127,5 +146,13 @@ bool WaitProcessGone(DWORD pid, DWORD timeoutMs) {
     CloseHandle(process);
     return gone;
 }
+
+void FreshServers::SetUp() {
+    officesim::ResetBehaviours();
+    officesim::ClearLog();
+    ASSERT_TRUE(officesim::RegisterAll());
+}
+
+void FreshServers::TearDown() { officesim::ResetBehaviours(); }
 
 }  // namespace officesim_test

@@ -4,10 +4,19 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
+#include "support/officesim_log.h"
+
 namespace officesim_test {
+
+// The kinds of call, as Invoke takes them.
+constexpr WORD kMethod = DISPATCH_METHOD;
+constexpr WORD kGet = DISPATCH_PROPERTYGET;
+constexpr WORD kPut = DISPATCH_PROPERTYPUT;
 
 // One argument. ByRef wraps the value in a VT_BYREF|VT_VARIANT, as Word's callers do.
 struct Arg {
@@ -39,23 +48,33 @@ struct CallResult {
 // Invokes by DISPID; a put passes its single argument as DISPID_PROPERTYPUT.
 void Call(IDispatch* object, DISPID id, WORD kind, const std::vector<Arg>& args, CallResult& out);
 
+// The argument as officesim's log writes it: "I2=0", "&BSTR=C:\\a.docx", "ERROR=0x80020004".
+std::wstring LogText(const Arg& arg);
+
+// Calls made through Call and written down as officesim must log them, so that a test
+// writes each call once and holds the log against what it did.
+class CallTable {
+public:
+    // `objectName` is the object's name in the log: "Application", "Documents" ...
+    void Call(IDispatch* object, const wchar_t* objectName, DISPID id, WORD kind, const std::vector<Arg>& args,
+              CallResult& out);
+    const std::vector<officesim::ExpectedCall>& Made() const { return m_made; }
+
+private:
+    std::vector<officesim::ExpectedCall> m_made;
+};
+
 // Creates the server of a ProgID out of process; hr says why not.
 HRESULT Create(const std::wstring& progId, IDispatch** app);
 
-// A file that exists for the test's lifetime, with a name unique to this run.
-class TempDocument {
-public:
-    explicit TempDocument(const std::wstring& stem, const std::wstring& extension);
-    ~TempDocument();
-    TempDocument(const TempDocument&) = delete;
-    TempDocument& operator=(const TempDocument&) = delete;
-    const std::wstring& Path() const { return path_; }
-    const std::wstring& Name() const { return name_; }
-
-private:
-    std::wstring path_, name_;
-};
-
 bool WaitProcessGone(DWORD pid, DWORD timeoutMs);
+
+// Every test starts with all six roles registered, no behaviour switched on and an empty log,
+// and leaves no behaviour switched on.
+class FreshServers : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 }  // namespace officesim_test

@@ -22,10 +22,6 @@ using officesim::Family;
 
 namespace {
 
-constexpr WORD kMethod = DISPATCH_METHOD;
-constexpr WORD kGet = DISPATCH_PROPERTYGET;
-constexpr WORD kPut = DISPATCH_PROPERTYPUT;
-
 using testing_files::Narrow;
 
 Family FamilyOf(const std::wstring& progId) { return officesim::FindRole(progId)->family; }
@@ -205,15 +201,7 @@ void ExpectNextActivationWorks(const std::wstring& progId) {
     app->Release();
 }
 
-class Unattended : public ::testing::Test {
-protected:
-    void SetUp() override {
-        officesim::ResetBehaviours();
-        officesim::ClearLog();
-        ASSERT_TRUE(officesim::RegisterAll());
-    }
-    void TearDown() override { officesim::ResetBehaviours(); }
-};
+class Unattended : public FreshServers {};
 
 const Arg kFalse = Bool(false);
 

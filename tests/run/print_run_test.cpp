@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "common/texts.h"
@@ -13,6 +12,7 @@
 #include "run/outcome_text.h"
 #include "run/print_worker.h"
 #include "support/drop.h"
+#include "support/files.h"
 #include "support/main_window.h"
 #include "support/officesim_control.h"
 #include "support/officesim_log.h"
@@ -88,29 +88,6 @@ TEST(PrintWorker, PostsOneMessagePerEntryThenTheEnd) {
 
 // ---------------------------------------------------------------------------------------------
 
-std::wstring UniqueToken() {
-    return std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(::GetTickCount64());
-}
-
-struct DemoFolder {
-    fs::path dir;
-    explicit DemoFolder(const std::wstring& token) {
-        wchar_t tmp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, tmp);
-        dir = fs::path(tmp) / (L"运行 测试_" + token);
-        fs::create_directories(dir);
-    }
-    ~DemoFolder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::wstring File(const std::wstring& name) {
-        fs::path p = dir / name;
-        std::ofstream(p) << "document body";
-        return p.wstring();
-    }
-};
-
 bool IsEnabled(MainWindow& w, int id) { return ::IsWindowEnabled(w.item(id)) != FALSE; }
 
 void Select(MainWindow& w, int box, const std::wstring& text) {
@@ -145,8 +122,8 @@ protected:
 };
 
 TEST_F(PrintRun, BothSuitesEndToEnd) {
-    const std::wstring token = UniqueToken();
-    DemoFolder folder(token);
+    const std::wstring token = testing_files::UniquePart();
+    const testing_files::TempFolder folder(L"运行 测试");
     const std::wstring chosen = userDefault == L"Tavrolin-A" ? L"测试打印机" : L"Tavrolin-A";
     for (const wchar_t* role : {L"kWps.Application", L"Word.Application"}) {
         officesim::Behaviour b;
@@ -160,7 +137,7 @@ TEST_F(PrintRun, BothSuitesEndToEnd) {
     const std::wstring pptx = folder.File(L"deck_" + token + L".pptx");
     const std::wstring upper = folder.File(L"REPORT_" + token + L".DOC");
     const std::wstring broken = folder.File(L"BROKEN_" + token + L".docx");
-    const std::wstring gone = (folder.dir / (L"gone_" + token + L".xls")).wstring();
+    const std::wstring gone = folder / (L"gone_" + token + L".xls");
     // Inserted bottom-up, so the run prints them in this order.
     for (const auto& p : {gone, broken, upper, pptx, xlsx, docx}) w.dlg().Documents().InsertDocument(p);
     w.dlg().Documents().UpdateFileCount();
@@ -320,8 +297,8 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
 namespace {
 
 TEST_F(PrintRun, EndingTheProgramMidDocumentPutsTheDefaultPrinterBack) {
-    const std::wstring token = UniqueToken();
-    DemoFolder folder(token);
+    const std::wstring token = testing_files::UniquePart();
+    const testing_files::TempFolder folder(L"运行 测试");
     const std::wstring chosen = userDefault == L"Tavrolin-A" ? L"测试打印机" : L"Tavrolin-A";
     officesim::Behaviour hang;
     hang.hangAt = L"PrintOut";

@@ -4,23 +4,18 @@
 
 #include <string>
 
+#include "support/files.h"
+
 namespace officesim {
 
-// Writes a small document whose traits line is "officesim: " + traits (UTF-8); true on success.
-bool WriteDocument(const std::wstring& path, const std::wstring& traits);
+// A document's body whose traits line is "officesim: " + traits (UTF-8).
+std::string TraitText(const std::wstring& traits);
 
-// A document in the temporary folder with a name unique to this run, removed again at the end.
-class TraitDocument {
+// A document in the temporary folder with a name unique to this run, removed at the end.
+class TraitDocument : public testing_files::TempDocument {
 public:
-    TraitDocument(const std::wstring& stem, const std::wstring& extension, const std::wstring& traits);
-    ~TraitDocument();
-    TraitDocument(const TraitDocument&) = delete;
-    TraitDocument& operator=(const TraitDocument&) = delete;
-    const std::wstring& Path() const { return path_; }
-    const std::wstring& Name() const { return name_; }  // the file name: the print job's title
-
-private:
-    std::wstring path_, name_;
+    TraitDocument(const std::wstring& stem, const std::wstring& extension, const std::wstring& traits)
+        : TempDocument(stem, extension, TraitText(traits)) {}
 };
 
 }  // namespace officesim

@@ -68,4 +68,47 @@ std::wstring Brief(const LoggedCall& call) {
 
 std::wstring RefArg(const std::wstring& typeAndValue) { return L"&" + typeAndValue; }
 
+namespace {
+
+std::wstring WithArgs(std::wstring text, const std::vector<std::wstring>& args) {
+    for (const std::wstring& arg : args) text += L" " + arg;
+    return text;
+}
+
+}  // namespace
+
+std::wstring Line(const LoggedCall& call) { return WithArgs(Brief(call), call.args); }
+
+std::wstring Line(const ExpectedCall& call) {
+    return WithArgs(call.object + L" " + std::to_wstring(call.dispid) + L" " + call.kind, call.args);
+}
+
+std::vector<std::wstring> Lines(const std::vector<LoggedCall>& calls) {
+    std::vector<std::wstring> lines;
+    for (const LoggedCall& call : calls) lines.push_back(Line(call));
+    return lines;
+}
+
+std::vector<std::wstring> Lines(const std::vector<ExpectedCall>& calls) {
+    std::vector<std::wstring> lines;
+    for (const ExpectedCall& call : calls) lines.push_back(Line(call));
+    return lines;
+}
+
+std::string Describe(const std::vector<LoggedCall>& calls) {
+    std::string text;
+    for (const LoggedCall& call : calls)
+        text += "  " + testing_files::Narrow(Brief(call) + L" -> " + call.result + L" @" + call.printer +
+                                             WithArgs(L"", call.args)) + "\n";
+    return text.empty() ? "  (no calls)\n" : text;
+}
+
+std::vector<std::wstring> Repeat(const std::wstring& text, size_t n) { return std::vector<std::wstring>(n, text); }
+
+std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts) {
+    std::vector<std::wstring> out;
+    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 }  // namespace officesim

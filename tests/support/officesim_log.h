@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,29 @@ std::vector<LoggedCall> ReadLog(const std::wstring& progId);
 
 // "Documents 19 method" : the call's object, DISPID and kind, for comparing sequences.
 std::wstring Brief(const LoggedCall& call);
+
+// One call as the log must show it: what `LoggedCall` says of the call itself.
+struct ExpectedCall {
+    std::wstring object;
+    DISPID dispid = 0;
+    std::wstring kind;
+    std::vector<std::wstring> args;  // as the log writes them
+};
+
+// "Documents 19 method &BSTR=C:\a.docx &I2=0": a call and its arguments on one line, so two
+// sequences compare as lists of lines and a difference reads as one.
+std::wstring Line(const LoggedCall& call);
+std::wstring Line(const ExpectedCall& call);
+std::vector<std::wstring> Lines(const std::vector<LoggedCall>& calls);
+std::vector<std::wstring> Lines(const std::vector<ExpectedCall>& calls);
+
+// The calls with what they were answered and the default printer of the moment, one a line,
+// for a failure message.
+std::string Describe(const std::vector<LoggedCall>& calls);
+
+// An argument text n times, and lists of argument texts joined, for writing long sequences.
+std::vector<std::wstring> Repeat(const std::wstring& text, size_t n);
+std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts);
 
 // Argument texts as the log writes them.
 std::wstring RefArg(const std::wstring& typeAndValue);  // "&" + typeAndValue
