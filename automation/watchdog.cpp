@@ -132,7 +132,8 @@ void Watchdog::CallStarted() {
         ++m_callId;
         m_baselineReady = false;
         m_cpuBaseline = false;
-        m_callStart = m_lastWork = m_lastSample = ::GetTickCount64();
+        // The last work and the last sample are set by the sampler's first read of the call.
+        m_callStart = ::GetTickCount64();
     }
     std::wstring texts;
     std::vector<HWND> windows = server ? server->VisibleWindows(&texts) : std::vector<HWND>();
