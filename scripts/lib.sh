@@ -52,16 +52,30 @@ ensure_locale() {
     fi
 }
 
+# The CUPS scheduler is shared by every run, test and bench command on the machine. Each one
+# that uses it signs in under $CUPS_USERS; the scheduler one of them started ends only with the
+# last of them (end_cups), so two commands side by side never lose their printers mid-run.
+CUPS_USERS=/run/tavrolin-cups/users
+CUPS_PIDFILE=/run/tavrolin-cups/cupsd.pid
+CUPS_LOCK=/run/tavrolin-cups/lock
+CUPS_SIGNED_IN=0
+
 start_cups() {
     install -m 0700 "$ROOT/scripts/capture-backend" /usr/lib/cups/backend/tavrolin-capture
     mkdir -p "$CAPTURE_DIR" && chmod 0777 "$CAPTURE_DIR"
-    if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
-        log "starting the CUPS scheduler"
-        mkdir -p /run/cups
-        cupsd -f >/dev/null 2>&1 &
-        STARTED_PIDS+=($!)
-        for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.2; done
-    fi
+    mkdir -p "$CUPS_USERS"
+    (
+        flock 9
+        touch "$CUPS_USERS/$$"
+        if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
+            log "starting the CUPS scheduler"
+            mkdir -p /run/cups
+            cupsd -f >/dev/null 2>&1 </dev/null 9>&- &
+            echo $! >"$CUPS_PIDFILE"
+            for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.2; done
+        fi
+    ) 9>"$CUPS_LOCK"
+    CUPS_SIGNED_IN=1
     local q i=0
     for q in "${QUEUES[@]}"; do
         i=$((i + 1))
@@ -170,12 +184,39 @@ end_strays() {
     done
 }
 
+# Signs this command out of the shared scheduler and ends it when no other user is left (a
+# user whose process is gone no longer counts).
+end_cups() {
+    [ "$CUPS_SIGNED_IN" = 1 ] || return 0
+    CUPS_SIGNED_IN=0
+    (
+        flock 9
+        rm -f "$CUPS_USERS/$$"
+        local f
+        for f in "$CUPS_USERS"/*; do
+            [ -e "$f" ] || continue
+            kill -0 "$(basename "$f")" 2>/dev/null || rm -f "$f"
+        done
+        if [ -z "$(ls -A "$CUPS_USERS" 2>/dev/null)" ] && [ -s "$CUPS_PIDFILE" ]; then
+            local pid
+            pid=$(cat "$CUPS_PIDFILE")
+            if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ]; then
+                kill "$pid" 2>/dev/null || true
+                for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+            fi
+            rm -f "$CUPS_PIDFILE"
+        fi
+    ) 9>"$CUPS_LOCK"
+}
+
 cleanup() {
     end_strays
     wineserver -k >/dev/null 2>&1 || true
     local p
     for p in "${STARTED_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    # Only what this command started is waited for: the scheduler may outlive it.
+    [ ${#STARTED_PIDS[@]} -eq 0 ] || wait "${STARTED_PIDS[@]}" 2>/dev/null || true
+    end_cups
 }
 
 prepare_all() {
