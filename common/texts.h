@@ -14,6 +14,8 @@ inline constexpr const wchar_t* kPending = L"待处理";
 inline constexpr const wchar_t* kDone = L"完成";
 inline constexpr const wchar_t* kFailed = L"失败";
 inline constexpr const wchar_t* kPrinting = L"打印中";
+// A row the run never reached: it was stopped first, or cut off.
+inline constexpr const wchar_t* kNotPrinted = L"未打印";
 inline constexpr const wchar_t* kBannerText = L"Word,Excel,PPT批量打印软件(支持MS Office和WPS)";
 inline constexpr const wchar_t* kDropHint = L"提示:支持文件直接拖入列表";
 inline constexpr const wchar_t* kVendorName = L"青木办公软件";
@@ -61,6 +63,14 @@ inline constexpr const wchar_t* kMenuCopyPaths = L"复制路径";
 inline constexpr const wchar_t* kMenuRemoveSelected = L"移除选中的文件";
 inline constexpr const wchar_t* kMenuKeepFailed = L"只保留失败的文件";
 inline constexpr const wchar_t* kConfirmKeepFailed = L"确定只保留失败的文件吗？其余文件将从列表中移除";
+
+// The record of a run as a CSV file: the columns after the list's two, and the proposed name.
+inline constexpr const wchar_t* kCsvReason = L"原因";
+inline constexpr const wchar_t* kCsvPrinter = L"打印机";
+inline constexpr const wchar_t* kCsvCopies = L"份数";
+inline constexpr const wchar_t* kCsvSuite = L"办公软件";
+inline constexpr const wchar_t* kCsvTime = L"时间";
+inline constexpr const wchar_t* kResultFilePrefix = L"打印结果";
 
 // What the system's list of power requests shows while a run keeps the machine awake.
 inline constexpr const wchar_t* kKeepAwakeReason = L"正在批量打印文档";

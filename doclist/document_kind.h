@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/long_path.h"
+
 enum class DocumentKind { Word, Excel, PowerPoint };
 
 namespace doclist {
@@ -26,8 +28,6 @@ std::optional<DocumentKind> DocumentKindOf(std::wstring_view path, DWORD attribu
 // The same, asking the file system about `path` itself.
 std::optional<DocumentKind> DocumentKindOf(const std::wstring& path);
 
-// `path` in the form the file functions take past MAX_PATH (\\?\ and the full path); a
-// shorter path comes back unchanged.
-std::wstring LongPathForm(const std::wstring& path);
+using ::LongPathForm;
 
 }  // namespace doclist

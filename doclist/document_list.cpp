@@ -50,7 +50,12 @@ void DocumentList::InsertDocument(const std::wstring& path) {
 
 void DocumentList::RemoveDocument(int row) {
     const std::wstring path = m_list.GetItemText(row, 0);
+    const size_t slot = SlotOf(row);
     if (!m_list.DeleteItem(row)) return;
+    if (slot > 0) {
+        m_results[slot] = RowResult{};
+        m_freeSlots.push_back(slot);
+    }
     auto it = m_paths.find(path);
     if (it != m_paths.end() && --it->second == 0) m_paths.erase(it);
 }
@@ -58,6 +63,8 @@ void DocumentList::RemoveDocument(int row) {
 void DocumentList::ClearDocuments() {
     m_list.DeleteAllItems();
     m_paths.clear();
+    m_results.resize(1);
+    m_freeSlots.clear();
 }
 
 void DocumentList::UpdateFileCount() {
@@ -84,20 +91,51 @@ std::vector<std::wstring> DocumentList::Paths() const {
 }
 
 void DocumentList::SetStatus(int row, const wchar_t* status, const wchar_t* reason) {
-    m_list.SetItemText(row, 1, status);
-    size_t index = 0;
     if (reason && *reason) {
-        auto known = std::find(m_reasons.begin(), m_reasons.end(), reason);
-        index = static_cast<size_t>(known - m_reasons.begin());
-        if (known == m_reasons.end()) m_reasons.emplace_back(reason);
+        RowResult result;
+        result.reason = reason;
+        SetResult(row, status, std::move(result));
+        return;
     }
-    m_list.SetItemData(row, static_cast<LPARAM>(index));
+    m_list.SetItemText(row, 1, status);
+    ReleaseSlot(row);
 }
 
-std::wstring DocumentList::ReasonAt(int row) const {
-    const LPARAM index = m_list.GetItemData(row);
-    return index > 0 && static_cast<size_t>(index) < m_reasons.size() ? m_reasons[static_cast<size_t>(index)]
-                                                                      : std::wstring();
+void DocumentList::SetResult(int row, const wchar_t* status, RowResult result) {
+    if (row < 0 || row >= Count()) return;
+    m_list.SetItemText(row, 1, status);
+    size_t slot = SlotOf(row);
+    if (slot == 0) {
+        if (!m_freeSlots.empty()) {
+            slot = m_freeSlots.back();
+            m_freeSlots.pop_back();
+        } else {
+            slot = m_results.size();
+            m_results.emplace_back();
+        }
+        m_list.SetItemData(row, static_cast<LPARAM>(slot));
+    }
+    m_results[slot] = std::move(result);
+}
+
+size_t DocumentList::SlotOf(int row) const {
+    const LPARAM slot = m_list.GetItemData(row);
+    return slot > 0 && static_cast<size_t>(slot) < m_results.size() ? static_cast<size_t>(slot) : 0;
+}
+
+void DocumentList::ReleaseSlot(int row) {
+    const size_t slot = SlotOf(row);
+    if (slot == 0) return;
+    m_results[slot] = RowResult{};
+    m_freeSlots.push_back(slot);
+    m_list.SetItemData(row, 0);
+}
+
+std::wstring DocumentList::ReasonAt(int row) const { return m_results[SlotOf(row)].reason; }
+
+const RowResult* DocumentList::ResultAt(int row) const {
+    const size_t slot = SlotOf(row);
+    return slot > 0 ? &m_results[slot] : nullptr;
 }
 
 void DocumentList::OnInfoTip(NMLVGETINFOTIPW& tip) const {

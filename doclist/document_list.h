@@ -12,6 +12,16 @@
 
 #include "framework/framework.h"
 
+// What a row's last run left beside its status: why it failed (its tip), when it ended, and the
+// run's settings. A row no run has reached has none.
+struct RowResult {
+    std::wstring reason;
+    SYSTEMTIME ended{};  // local time
+    std::wstring printer;
+    int copies = 0;
+    std::wstring suite;
+};
+
 // Widths of the path and status columns for a list whose client area is `clientWidth` pixels:
 // 85 % and 15 %, truncated toward zero.
 std::pair<int, int> DocumentColumnWidths(int clientWidth);
@@ -37,9 +47,13 @@ public:
     int Count() const { return m_list.GetItemCount(); }
     // Column 0 of every row, in row order.
     std::vector<std::wstring> Paths() const;
-    // The row's status text and the reason shown as its tip (empty: no tip).
+    // The row's status text and the reason shown as its tip (empty: no tip, and no result).
     void SetStatus(int row, const wchar_t* status, const wchar_t* reason = L"");
+    // The row's status with everything its run left.
+    void SetResult(int row, const wchar_t* status, RowResult result);
     std::wstring ReasonAt(int row) const;
+    // What the row's run left; nothing for a row without a result.
+    const RowResult* ResultAt(int row) const;
     // The list's tip for a row (LVN_GETINFOTIPW): its reason, when it has one.
     void OnInfoTip(NMLVGETINFOTIPW& tip) const;
     // Read-only: rows are inserted and deleted only through the members above.
@@ -88,9 +102,13 @@ private:
     // Column-0 texts of the rows with how many rows hold each, so the duplicate rule does not
     // walk the whole list for every candidate.
     std::unordered_map<std::wstring, int> m_paths;
-    // Reason texts by number; a row keeps the number of its reason (0: none) as its item data,
-    // so the reason moves with the row when rows above it go.
-    std::vector<std::wstring> m_reasons{L""};
+    // A row's result is kept by slot; the row holds its slot's number (0: none) as its item data,
+    // so the result moves with the row when rows above it go or the rows are sorted. Slots of
+    // rows that went are used again.
+    size_t SlotOf(int row) const;
+    void ReleaseSlot(int row);
+    std::vector<RowResult> m_results{RowResult{}};
+    std::vector<size_t> m_freeSlots;
     // The header that last sorted the rows (-1: none since rows were last added) and its way.
     int m_sortColumn = -1;
     bool m_sortAscending = true;

@@ -50,6 +50,7 @@ void PrintRunController::Start(const PrintOptions& options) {
 
     ::SetTimer(m_dialog, kBusyTimer, kBusyPeriodMs, nullptr);
     m_active = true;
+    m_options = options;
     m_phase = 0;
     m_total = n;
     m_handled = 0;
@@ -75,8 +76,11 @@ void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
     if (!m_active) return;
     if (index != kRunFinished) {
         const auto outcome = static_cast<PrintOutcome>(result);
-        m_documents->SetStatus(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,
-                               OutcomeReason(outcome));
+        RowResult row{OutcomeReason(outcome), {}, m_options.printer, m_options.copies,
+                      m_options.suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice};
+        ::GetLocalTime(&row.ended);
+        m_documents->SetResult(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,
+                               std::move(row));
         m_phase = 0;  // the next tick starts again on the left
         if (m_handled < m_total) ++m_handled;
         m_taskbar.Progress(static_cast<ULONGLONG>(m_handled), static_cast<ULONGLONG>(m_total));

@@ -52,6 +52,7 @@ private:
     PrintWorker m_worker;
     keep_awake::SystemRequired m_awake;
     taskbar::Button m_taskbar;
+    PrintOptions m_options;  // the run's, for the rows' results
     int m_total = 0;
     int m_handled = 0;
     bool m_failed = false;

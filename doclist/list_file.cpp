@@ -1,0 +1,90 @@
+#include "doclist/list_file.h"
+
+#include <windows.h>
+
+#include "framework/whole_file.h"
+
+namespace doclist {
+
+namespace {
+
+std::wstring Decode(const std::string& bytes) {
+    auto startsWith = [&](const char* mark, size_t n) { return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0; };
+    if (startsWith("\xEF\xBB\xBF", 3)) return FromUtf8(bytes.substr(3));
+    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        std::wstring text;
+        text.reserve(bytes.size() / 2);
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+            text += static_cast<wchar_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+        }
+        return text;
+    }
+    if (bytes.empty()) return {};
+    // Without a mark: UTF-8 when every byte sequence is valid UTF-8 (plain ASCII is), else ANSI.
+    const int n = static_cast<int>(bytes.size());
+    const UINT page = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), n, nullptr, 0) > 0 ? CP_UTF8 : CP_ACP;
+    const int wide = ::MultiByteToWideChar(page, 0, bytes.data(), n, nullptr, 0);
+    std::wstring text(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(page, 0, bytes.data(), n, text.data(), wide);
+    return text;
+}
+
+std::wstring Trimmed(const std::wstring& s) {
+    const size_t first = s.find_first_not_of(L" \t\u3000");
+    if (first == std::wstring::npos) return {};
+    return s.substr(first, s.find_last_not_of(L" \t\u3000") - first + 1);
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(path.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return path;
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n);
+    }
+}
+
+}  // namespace
+
+std::string ListFileBytes(const std::vector<std::wstring>& paths) {
+    std::wstring text;
+    for (const std::wstring& path : paths) {
+        text += path;
+        text += L"\r\n";
+    }
+    return "\xEF\xBB\xBF" + Utf8(text);
+}
+
+std::vector<std::wstring> ListFileEntries(const std::string& bytes, const std::wstring& listFolder) {
+    const std::wstring text = Decode(bytes);
+    std::vector<std::wstring> entries;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = Trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.size() >= 2 && line.front() == L'"' && line.back() == L'"') line = Trimmed(line.substr(1, line.size() - 2));
+        // A NUL cannot be part of a path; what follows it is not.
+        line = line.c_str();
+        if (line.empty()) continue;
+        const bool relative = !(line.size() >= 2 && line[1] == L':') && line[0] != L'\\' && line[0] != L'/';
+        if (relative && !listFolder.empty()) line = listFolder + L"\\" + line;
+        entries.push_back(FullPath(line));
+    }
+    return entries;
+}
+
+std::wstring FolderOfFile(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    return path.substr(0, slash);
+}
+
+}  // namespace doclist

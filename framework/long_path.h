@@ -1,0 +1,8 @@
+// Paths past MAX_PATH: the file functions take them in the \\?\ form.
+#pragma once
+
+#include <string>
+
+// `path` in the form the file functions take past MAX_PATH (\\?\ and the full path); a
+// shorter path comes back unchanged.
+std::wstring LongPathForm(const std::wstring& path);

@@ -1,0 +1,23 @@
+// Files the program writes (a report, a list, a journal) land whole or not at all: the bytes go to
+// a temporary file beside the target, which is renamed over the target only once complete.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Writes `bytes` as the whole of `target`. 0 on success, otherwise the Win32 error that stopped
+// it (a folder without write rights, a full disk, a target held open by another program); the
+// target is then as it was and no temporary file is left behind.
+DWORD WriteWholeFile(const std::wstring& target, const std::string& bytes);
+
+// The whole of a file's bytes; 0 or the Win32 error.
+DWORD ReadWholeFile(const std::wstring& path, std::string& bytes);
+
+// The system's own words for a Win32 error, in the user's language, without the trailing line
+// break; the number when the system has none.
+std::wstring SystemErrorText(DWORD error);
+
+// UTF-16 to UTF-8 and back; invalid input is replaced, never dropped.
+std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& bytes);
