@@ -1,7 +1,14 @@
 #include "app/console.h"
 
 ParentConsole::ParentConsole() {
-    m_attached = ::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+    // Refused with ERROR_ACCESS_DENIED when the process has a console already (a starter that
+    // gave it one, as Wine does for a program started from a console): that one is used.
+    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        m_attached = true;
+        m_free = true;
+    } else {
+        m_attached = ::GetLastError() == ERROR_ACCESS_DENIED;
+    }
     if (!m_attached) return;
     // The standard output the starter gave us wins (cmd's "> 结果.txt"); a GUI program started
     // plainly has none that is usable, and then the console's screen is opened by name.
@@ -29,7 +36,7 @@ ParentConsole::ParentConsole() {
 
 ParentConsole::~ParentConsole() {
     if (m_ownHandle) ::CloseHandle(m_out);
-    if (m_attached) ::FreeConsole();
+    if (m_free) ::FreeConsole();
 }
 
 std::string InCodePage(const std::wstring& text, UINT codePage) {

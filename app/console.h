@@ -21,6 +21,7 @@ public:
 
 private:
     bool m_attached = false;
+    bool m_free = false;
     HANDLE m_out = nullptr;
     bool m_screen = false;
     bool m_ownHandle = false;
