@@ -71,6 +71,9 @@ HWND BoxOf(DWORD pid) {
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hwnd, &owner);
             if (owner != s->pid || !::IsWindowVisible(hwnd) || testing_ui::ClassName(hwnd) != L"#32770") return TRUE;
+            // The main window is a dialog too.
+            if (testing_ui::WindowText(hwnd) == texts::kPrintCommandTitle || testing_ui::WindowText(hwnd) == texts::kMainTitle)
+                return TRUE;
             s->found = hwnd;
             return FALSE;
         },
@@ -262,6 +265,9 @@ TEST_F(PrintCommand, OneRunAtATimeAcrossTheWindowAndTheCommand) {
     ASSERT_TRUE(testing_ui::PumpUntil([&] { return Column(main, 1) == Names{texts::kDone}; }, kRunWaitMs));
     EXPECT_EQ(officesim::DefaultPrinter(), userDefault) << "the window's run did not end on the user's printer";
     EXPECT_TRUE(spool::FindJobs(L"other-" + token).empty());
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(window.Id(), texts::kConfirmExit, IDYES, 10000));
+    EXPECT_EQ(window.Wait(20000), 0);
 
     // A "/print" run: a plain launch opens a window of its own, whose 开始打印 says so and starts nothing.
     ChildProcess command;
