@@ -4,12 +4,14 @@
 #pragma once
 
 #include <future>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "doclist/document_list.h"
 #include "framework/framework.h"
+#include "run/result_csv.h"
 #include "run/run_controller.h"
 #include "ui/dpi.h"
 
@@ -42,6 +44,12 @@ public:
     void BeginReadingPrinters();
     // Names from the command line, added as a drop of them would be once the list is set up.
     void AddOnStart(std::vector<std::wstring> names) { m_startNames = std::move(names); }
+    // "/print": the window shows minimised under its own title, starts the run with `options` by
+    // itself once it is up, asks nothing and ends the program when the run is over.
+    void PrintUnattended(const PrintOptions& options);
+    // How that run's start went, and the rows as the run left them (read as the window went).
+    RunStart UnattendedStart() const { return m_unattendedStart; }
+    const std::vector<ResultRecord>& UnattendedRecords() const { return m_unattendedRecords; }
 
 protected:
     void DoDataExchange() override;
@@ -68,6 +76,7 @@ protected:
     void OnClearList();
 
     void OnStart();
+    LRESULT OnStartUnattended(WPARAM, LPARAM);
     // The printer, copies and suite as the three boxes stand.
     PrintOptions ChosenOptions() const;
     LRESULT OnPrintStarting(WPARAM index, LPARAM);
@@ -92,4 +101,7 @@ private:
     std::future<PrinterChoices> m_printerRead;
     dpi::DialogScaler m_dpiScaler;
     std::vector<std::wstring> m_startNames;
+    std::optional<PrintOptions> m_unattended;
+    RunStart m_unattendedStart = RunStart::Started;
+    std::vector<ResultRecord> m_unattendedRecords;
 };
