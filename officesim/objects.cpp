@@ -72,9 +72,29 @@ bool Named(const std::wstring& wanted, const Member& member) {
     return _wcsicmp(wanted.c_str(), member.name) == 0 || _wcsicmp(wanted.c_str(), full.c_str()) == 0;
 }
 
+// The exception a server that fills it in late (LateExceptions) hands over only when asked;
+// one call at a time, on the one thread that serves.
+std::wstring g_lateText;
+HRESULT g_lateCode = S_OK;
+
+HRESULT STDAPICALLTYPE FillInLate(EXCEPINFO* excep) {
+    if (!excep) return E_POINTER;
+    excep->bstrSource = SysAllocString(CurrentRole().progId);
+    excep->bstrDescription = SysAllocString(g_lateText.c_str());
+    excep->scode = g_lateCode;
+    excep->pfnDeferredFillIn = nullptr;
+    return S_OK;
+}
+
 HRESULT Raise(EXCEPINFO* excep, const std::wstring& text, HRESULT scode) {
     if (excep) {
         *excep = EXCEPINFO{};
+        if (CurrentBehaviour().lateExceptions) {
+            g_lateText = text;
+            g_lateCode = scode;
+            excep->pfnDeferredFillIn = &FillInLate;
+            return DISP_E_EXCEPTION;
+        }
         excep->bstrSource = SysAllocString(CurrentRole().progId);
         excep->bstrDescription = SysAllocString(text.c_str());
         excep->scode = scode;
@@ -163,6 +183,13 @@ STDMETHODIMP SimObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
                                VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     try {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        // A server that fills its exceptions in late says it is busy through one too, as a
+        // starting application does through its message filter; not logged, as those are not.
+        static DWORD busyRaised = 0;
+        if (CurrentBehaviour().lateExceptions && busyRaised < CurrentBehaviour().busyCalls) {
+            ++busyRaised;
+            return Raise(excep, L"The application is busy.", RPC_E_SERVERCALL_RETRYLATER);
+        }
         DISPPARAMS none{};
         const DISPPARAMS& args = params ? *params : none;
         if (result) VariantInit(result);
@@ -483,7 +510,8 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     const std::wstring formPassword = taken.value_or(L"");
     const bool passwordForm = taken.has_value();
     if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
-        return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
+        return Raise(excep, L"Cannot open " + path + L" (asked to fail).",
+                     behaviour.failOpenCode ? HRESULT(behaviour.failOpenCode) : E_FAIL);
     // Really open it: a missing or unreadable file fails here, as with the real servers.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -554,6 +582,9 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     if (traits.notify && family == Family::Excel && !isFalse(10))
         Prompt(PromptKind::Notify, path, call.fields, call.logged);
 
+    // A server that brings helpers up once it runs (a print or cloud helper) starts its first here.
+    StartHelper();
+
     // The user opens a document of their own meanwhile, and it lands in this process.
     if ((traits.userDocument || (behaviour.userDocument && !State().userDocumentSeen)) && !UserDocumentOpen()) {
         State().userDocumentSeen = true;
@@ -585,6 +616,10 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
     if (copies < 1 || copies > 32767)
         return Raise(excep, L"Copies out of range: " + std::to_wstring(copies), E_INVALIDARG);
     if (CurrentBehaviour().failPrintOut) return Raise(excep, L"Printing failed (asked to fail).", E_FAIL);
+    // The user opens a document of their own while this one prints, and it lands here too.
+    if (traits_.userDocumentAtPrint && !UserDocumentOpen()) OpenUserDocument();
+    // The helper renders the pages; the server waits for it, working no more than a person would.
+    WaitForHelper();
 
     PrintRequest request;
     request.path = path_;

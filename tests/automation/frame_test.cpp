@@ -51,6 +51,37 @@ TEST(Watchdog, GivesUpOnlyOnAServerThatDoesNoWork) {
     for (const Case& c : cases) EXPECT_EQ(ShouldGiveUp(c.activity, limits), c.givesUp) << c.name;
 }
 
+// Whether a job on the chosen queue, read twice during a call, shows the server's work: only
+// a job of this user's (or of nobody the spooler names) that arrived after the server started
+// and grows between the reads. Job 7 was queued before the start.
+TEST(Watchdog, OnlyTheRunsOwnJobsShowTheServersWork) {
+    const std::vector<DWORD> before = {7};
+    const std::wstring me = L"Alice";
+    struct Case {
+        const char* name;
+        DWORD id;
+        const wchar_t* user;
+        DWORD firstSize, secondSize, firstPages, secondPages;
+        bool work;
+    } cases[] = {
+        {"ours, growing", 9, L"alice", 100, 4196, 0, 0, true},
+        {"ours, printing its pages", 9, L"Alice", 4196, 4196, 0, 1, true},
+        {"ours, standing still", 9, L"Alice", 4196, 4196, 1, 1, false},
+        {"no user named, growing", 9, L"", 100, 4196, 0, 0, true},
+        {"another user's, growing", 9, L"bob", 100, 4196, 0, 0, false},
+        {"this user's, queued before the start, growing", 7, L"Alice", 100, 4196, 0, 0, false},
+        {"another user's, queued before the start, growing", 7, L"bob", 100, 4196, 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        const ULONGLONG first = OwnJobsProgress({{c.id, c.user, c.firstSize, c.firstPages}}, before, me);
+        const ULONGLONG second = OwnJobsProgress({{c.id, c.user, c.secondSize, c.secondPages}}, before, me);
+        EXPECT_EQ(first != second, c.work) << c.name;
+    }
+    // A job of ours that arrives is work too; one of another's is not.
+    EXPECT_NE(OwnJobsProgress({}, before, me), OwnJobsProgress({{9, me, 0, 0}}, before, me));
+    EXPECT_EQ(OwnJobsProgress({}, before, me), OwnJobsProgress({{9, L"bob", 0, 0}}, before, me));
+}
+
 // Which processes that came up during a server start are the run's own. The program (1) and
 // the system's COM launcher (2) start servers; the user's shell (3) ran before the start.
 TEST(ServerProcesses, TheRunOwnsOnlyWhatWasStartedForItsActivation) {

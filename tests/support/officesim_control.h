@@ -18,6 +18,7 @@ namespace officesim {
 struct Behaviour {
     std::wstring version;         // Version text; empty keeps "16.0"
     std::wstring failOpenMarker;  // Open fails for paths containing it
+    DWORD failOpenCode = 0;       // ... with this scode (E_FAIL when 0)
     bool failPrintOut = false;    // PrintOut fails
     std::wstring hangAt;          // member ("PrintOut" or "Document.PrintOut", ":dialog" for a window) that never returns
     std::wstring crashAt;         // member inside which the server process ends
@@ -27,6 +28,9 @@ struct Behaviour {
     bool userDocument = false;     // the first Open brings a document of the user's into the process
     bool startWindow = false;      // an activation window before the server takes its first client
     std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this ProgID during the start
+    bool userCopyHidden = false;   // ... with no window, as another program starts it
+    std::wstring helper;           // the first Open starts a helper: "idle", or the seconds it works (PrintOut waits)
+    bool lateExceptions = false;   // exceptions (busy ones included) filled in by the deferred fill-in only
 };
 
 void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);
