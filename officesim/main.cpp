@@ -318,7 +318,7 @@ int Helper(DWORD seconds) {
     }
     const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds) * 1000;
     volatile unsigned long spin = 0;
-    while (GetTickCount64() < end) ++spin;
+    while (GetTickCount64() < end) spin = spin + 1;
     return 0;
 }
 
@@ -331,7 +331,7 @@ int Serve(const Role& role, bool user, bool hidden) {
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for posted messages
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    BusyFilter filter(g_behaviour.lateExceptions ? 0 : g_behaviour.busyCalls);
+    BusyFilter filter(g_behaviour.busyCalls);
     CoRegisterMessageFilter(&filter, nullptr);
     g_mainWindow = CreateMainWindow(role);
     if (!user) {
@@ -416,7 +416,6 @@ Behaviour LoadBehaviour(const Role& role) {
     Behaviour b;
     b.version = ReadSetting(role.progId, kVersionValue, b.version);
     b.failOpenMarker = ReadSetting(role.progId, kFailOpenValue);
-    b.failOpenCode = ReadSettingNumber(role.progId, kFailOpenCodeValue);
     b.failPrintOut = ReadSettingNumber(role.progId, kFailPrintOutValue) != 0;
     b.hangAt = ParseHang(ReadSetting(role.progId, kHangAtValue));
     b.crashAt = ReadSetting(role.progId, kCrashAtValue);
@@ -429,7 +428,6 @@ Behaviour LoadBehaviour(const Role& role) {
     const std::wstring helper = ReadSetting(role.progId, kHelperValue);
     b.helper = !helper.empty();
     b.helperWorkMs = helper == L"idle" ? 0 : DWORD(wcstoul(helper.c_str(), nullptr, 10)) * 1000;
-    b.lateExceptions = ReadSettingNumber(role.progId, kLateExceptionsValue) != 0;
     std::wstring unknown = ReadSetting(role.progId, kUnknownMembersValue);
     for (const wchar_t* p = unknown.c_str(); *p;) {
         wchar_t* end = nullptr;

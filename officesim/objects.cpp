@@ -72,29 +72,9 @@ bool Named(const std::wstring& wanted, const Member& member) {
     return _wcsicmp(wanted.c_str(), member.name) == 0 || _wcsicmp(wanted.c_str(), full.c_str()) == 0;
 }
 
-// The exception a server that fills it in late (LateExceptions) hands over only when asked;
-// one call at a time, on the one thread that serves.
-std::wstring g_lateText;
-HRESULT g_lateCode = S_OK;
-
-HRESULT STDAPICALLTYPE FillInLate(EXCEPINFO* excep) {
-    if (!excep) return E_POINTER;
-    excep->bstrSource = SysAllocString(CurrentRole().progId);
-    excep->bstrDescription = SysAllocString(g_lateText.c_str());
-    excep->scode = g_lateCode;
-    excep->pfnDeferredFillIn = nullptr;
-    return S_OK;
-}
-
 HRESULT Raise(EXCEPINFO* excep, const std::wstring& text, HRESULT scode) {
     if (excep) {
         *excep = EXCEPINFO{};
-        if (CurrentBehaviour().lateExceptions) {
-            g_lateText = text;
-            g_lateCode = scode;
-            excep->pfnDeferredFillIn = &FillInLate;
-            return DISP_E_EXCEPTION;
-        }
         excep->bstrSource = SysAllocString(CurrentRole().progId);
         excep->bstrDescription = SysAllocString(text.c_str());
         excep->scode = scode;
@@ -183,13 +163,6 @@ STDMETHODIMP SimObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
                                VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     try {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        // A server that fills its exceptions in late says it is busy through one too, as a
-        // starting application does through its message filter; not logged, as those are not.
-        static DWORD busyRaised = 0;
-        if (CurrentBehaviour().lateExceptions && busyRaised < CurrentBehaviour().busyCalls) {
-            ++busyRaised;
-            return Raise(excep, L"The application is busy.", RPC_E_SERVERCALL_RETRYLATER);
-        }
         DISPPARAMS none{};
         const DISPPARAMS& args = params ? *params : none;
         if (result) VariantInit(result);
@@ -510,8 +483,7 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     const std::wstring formPassword = taken.value_or(L"");
     const bool passwordForm = taken.has_value();
     if (!behaviour.failOpenMarker.empty() && path.find(behaviour.failOpenMarker) != std::wstring::npos)
-        return Raise(excep, L"Cannot open " + path + L" (asked to fail).",
-                     behaviour.failOpenCode ? HRESULT(behaviour.failOpenCode) : E_FAIL);
+        return Raise(excep, L"Cannot open " + path + L" (asked to fail).", E_FAIL);
     // Really open it: a missing or unreadable file fails here, as with the real servers.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -17,7 +17,6 @@ namespace officesim {
 struct Behaviour {
     std::wstring version = L"16.0";
     std::wstring failOpenMarker;  // Open fails for paths that contain it
-    DWORD failOpenCode = 0;       // ... with this scode (E_FAIL when 0)
     bool failPrintOut = false;
     HangSpec hangAt;       // "PrintOut" or "Document.PrintOut[:dialog]": the call never returns
     std::wstring crashAt;  // the process ends inside that call
@@ -30,7 +29,6 @@ struct Behaviour {
     bool userCopyHidden = false;   // ... with no window (started hidden by another program)
     bool helper = false;           // the first Open starts a helper process
     DWORD helperWorkMs = 0;        // the helper works this long and PrintOut waits for it; 0: it idles
-    bool lateExceptions = false;   // exceptions are filled in by the deferred fill-in function only
 };
 
 Behaviour LoadBehaviour(const Role& role);

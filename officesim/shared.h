@@ -43,7 +43,6 @@ inline const Role* FindRole(const std::wstring& progId) {
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Tavrolin\\officesim";
 inline constexpr wchar_t kVersionValue[] = L"Version";            // REG_SZ, default "16.0"
 inline constexpr wchar_t kFailOpenValue[] = L"FailOpen";          // REG_SZ marker in the path
-inline constexpr wchar_t kFailOpenCodeValue[] = L"FailOpenCode";  // REG_DWORD scode of that failure
 inline constexpr wchar_t kFailPrintOutValue[] = L"FailPrintOut";  // REG_DWORD, non-zero fails
 inline constexpr wchar_t kHangAtValue[] = L"HangAt";              // REG_SZ member name
 inline constexpr wchar_t kCrashAtValue[] = L"CrashAt";            // REG_SZ member name
@@ -55,7 +54,6 @@ inline constexpr wchar_t kStartWindowValue[] = L"StartWindow";    // REG_DWORD, 
 inline constexpr wchar_t kUserCopyAtStartValue[] = L"UserCopyAtStart";  // REG_SZ ProgID the shell starts
 inline constexpr wchar_t kUserCopyHiddenValue[] = L"UserCopyHidden";    // REG_DWORD, that copy shows no window
 inline constexpr wchar_t kHelperValue[] = L"Helper";                    // REG_SZ "idle" or seconds of work
-inline constexpr wchar_t kLateExceptionsValue[] = L"LateExceptions";    // REG_DWORD, exceptions filled in late
 // A user's copy sets this event (when it exists) once it has registered its class, or would have.
 inline constexpr wchar_t kUserCopyReadyEvent[] = L"Local\\officesim-user-ready";
 // The stand-in shell ("officesim.exe /shell") starts the user's copy named in HKCU\<kSettingsKey>

@@ -445,12 +445,6 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
     crashInVersion.crashAt = L"Version";
     officesim::Behaviour busy;
     busy.busyCalls = 3;
-    // A server that fills its exceptions in only when asked (the deferred fill-in).
-    officesim::Behaviour busyLate = busy;
-    busyLate.lateExceptions = true;
-    officesim::Behaviour wrongPasswordLate = failOpen;
-    wrongPasswordLate.failOpenCode = 0x800A1520;  // Word's 5408, with a text that does not say "password"
-    wrongPasswordLate.lateExceptions = true;
 
     officesim::Behaviour crashInCount;
     crashInCount.crashAt = L"Count";
@@ -517,16 +511,6 @@ TEST_F(Printers, FailuresAreAbsorbedReportedAsNotPrintedAndTheDefaultIsRestored)
           L"Documents 2 get", L"Document 446 method", L"Document 1105 method", L"Documents 2 get",
           L"Application 1105 method"},
          true, PrintOutcome::Printed},
-        // The same told through exceptions filled in late: still busy, and still a password error.
-        {"Word: busy at first, told late", DocumentKind::Word, kSuiteMsOffice, busyLate,
-         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method",
-          L"Documents 2 get", L"Document 446 method", L"Document 1105 method", L"Documents 2 get",
-          L"Application 1105 method"},
-         true, PrintOutcome::Printed},
-        {"Word: a wrong password told late, by its code alone", DocumentKind::Word, kSuiteMsOffice, wrongPasswordLate,
-         {L"Application 24 get", L"Application 449 put", L"Application 94 put", L"Application 6 get", L"Documents 19 method !",
-          L"Documents 2 get", L"Application 1105 method"},
-         false, PrintOutcome::NeedsPassword},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);

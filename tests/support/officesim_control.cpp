@@ -37,7 +37,6 @@ void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
         return;
     SetText(key, kVersionValue, b.version);
     SetText(key, kFailOpenValue, b.failOpenMarker);
-    SetNumber(key, kFailOpenCodeValue, b.failOpenCode);
     SetNumber(key, kFailPrintOutValue, b.failPrintOut ? 1 : 0);
     SetText(key, kHangAtValue, b.hangAt);
     SetText(key, kCrashAtValue, b.crashAt);
@@ -51,7 +50,6 @@ void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
     SetText(key, kUserCopyAtStartValue, b.userCopyAtStart);
     SetNumber(key, kUserCopyHiddenValue, b.userCopyHidden ? 1 : 0);
     SetText(key, kHelperValue, b.helper);
-    SetNumber(key, kLateExceptionsValue, b.lateExceptions ? 1 : 0);
     RegCloseKey(key);
 }
 

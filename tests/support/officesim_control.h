@@ -18,7 +18,6 @@ namespace officesim {
 struct Behaviour {
     std::wstring version;         // Version text; empty keeps "16.0"
     std::wstring failOpenMarker;  // Open fails for paths containing it
-    DWORD failOpenCode = 0;       // ... with this scode (E_FAIL when 0)
     bool failPrintOut = false;    // PrintOut fails
     std::wstring hangAt;          // member ("PrintOut" or "Document.PrintOut", ":dialog" for a window) that never returns
     std::wstring crashAt;         // member inside which the server process ends
@@ -30,7 +29,6 @@ struct Behaviour {
     std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this ProgID during the start
     bool userCopyHidden = false;   // ... with no window, as another program starts it
     std::wstring helper;           // the first Open starts a helper: "idle", or the seconds it works (PrintOut waits)
-    bool lateExceptions = false;   // exceptions (busy ones included) filled in by the deferred fill-in only
 };
 
 void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);
