@@ -18,6 +18,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnRemoveFile>(IDC_REMOVE_FILE),
     OnCommand<&CTavrolinDlg::OnClearList>(IDC_CLEAR_LIST),
     OnCommand<&CTavrolinDlg::OnStart>(IDC_START),
+    OnCommand<&CTavrolinDlg::OnStopRun>(IDC_STOP_RUN),
     OnMessage<&CTavrolinDlg::OnDropFiles>(WM_DROPFILES, Then::Default),
     OnMessage<&CTavrolinDlg::OnPrintStarting>(WM_PRINT_STARTING),
     OnMessage<&CTavrolinDlg::OnPrintProgress>(WM_PRINT_PROGRESS),
@@ -204,6 +205,7 @@ void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
 void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
 
 void CTavrolinDlg::OnStart() { m_run.Start(ChosenOptions()); }
+void CTavrolinDlg::OnStopRun() { m_run.Stop(); }
 
 PrintOptions CTavrolinDlg::ChosenOptions() const {
     // Each box keeps its value with its item; the printer is known by its name.

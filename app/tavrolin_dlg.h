@@ -68,6 +68,7 @@ protected:
     void OnClearList();
 
     void OnStart();
+    void OnStopRun();
     // The printer, copies and suite as the three boxes stand.
     PrintOptions ChosenOptions() const;
     LRESULT OnPrintStarting(WPARAM index, LPARAM);
