@@ -1,6 +1,7 @@
 // The document list at scale on the real main window: a folder of 10,000 documents added
 // through the folder command, the same folder again, a drop of 2,000 names onto 10,000 rows,
-// and the process's private memory with and without the rows. Each against the platform work
+// a list file of the 10,000 opened into an empty list, and the process's private memory with
+// and without the rows. Each against the platform work
 // it cannot avoid, measured here too.
 #include <windows.h>
 #include <commctrl.h>
@@ -15,7 +16,10 @@
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
 #include "common/resource.h"
+#include "doclist/doclist.h"
+#include "doclist/list_file.h"
 #include "framework/person.h"
+#include "framework/whole_file.h"
 
 namespace {
 
@@ -89,6 +93,7 @@ HDROP MakeDrop(const std::vector<std::wstring>& names) {
 int wmain(int argc, wchar_t** argv) {
     // "memory": the memory figures alone, in a process whose heap no floor has grown before.
     const bool memoryOnly = argc > 1 && std::wstring(argv[1]) == L"memory";
+    const bool probe = argc > 1 && std::wstring(argv[1]) == L"probe";
     ::OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), 0xFF};
     ::InitCommonControlsEx(&icc);
@@ -120,12 +125,62 @@ int wmain(int argc, wchar_t** argv) {
     person::Scripted chooser(person::FolderBrowserAnswer(
         [&](const person::FolderBrowserRequest&) { return std::optional<std::wstring>(folder.path()); }));
 
+    if (probe) {
+        Click(dlg, IDC_ADD_FOLDER);
+        bench::Pump();
+        DocumentList& docs = dlg.Documents();
+        auto dropTop = [&] {
+            docs.Control();
+            ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+            for (int i = 0; i < kDropped; ++i) docs.RemoveDocument(0);
+            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            bench::Pump();
+        };
+        for (int r = 0; r < 3; ++r) {
+            HDROP handle = MakeDrop(dropped);
+            double full = Timed(list, [&] { ::SendMessageW(dlg.GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0); });
+            bench::Pump();
+            dropTop();
+            int n = 0;
+            double rule = Timed(list, [&] { for (auto& d : dropped) n += doclist::IsDroppableName(d); });
+            double add = Timed(list, [&] { docs.AddNewDocuments(dropped); });
+            bench::Pump();
+            dropTop();
+            double bareOnReal = Timed(list, [&] {
+                ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+                for (auto& p : dropped) {
+                    LVITEMW item{};
+                    item.mask = LVIF_TEXT;
+                    item.pszText = const_cast<wchar_t*>(p.c_str());
+                    const int row = static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+                    LVITEMW status{};
+                    status.iSubItem = 1;
+                    status.pszText = const_cast<wchar_t*>(L"待处理");
+                    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&status));
+                }
+                ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            });
+            bench::Pump();
+            for (int i = 0; i < kDropped; ++i) ::SendMessageW(list, LVM_DELETEITEM, 0, 0);
+            bench::Pump();
+            bench::BareList bareList;
+            std::vector<std::wstring> ten = docs.Paths();
+            bareList.InsertRowsAtTop(ten);
+            bench::Pump();
+            double bare = Timed(bareList.list(), [&] { bareList.InsertRowsAtTop(dropped); });
+            std::printf("full %.1f rule %.1f add %.1f bareOnReal %.1f bare %.1f (n %d)\n", full, rule, add, bareOnReal, bare, n);
+        }
+        return 0;
+    }
     // The floor in its own bare list view, measured in turn with the program in every round,
     // so that a change of load on the machine falls on both alike.
     std::unique_ptr<bench::BareList> bare;
     if (!memoryOnly) bare = std::make_unique<bench::BareList>();
     std::vector<double> listing, insertion, dropFloor, scan;
-    std::vector<double> firstAdd, againAdd, drop, memoryEmpty, memoryFull;
+    std::vector<double> firstAdd, againAdd, drop, openList, memoryEmpty, memoryFull;
+    // The same documents as a list file, as "保存列表…" writes it.
+    const std::wstring listFile = folder.path() + L"\\list.txt";
+    int rowsAfterList = 0;
     int rowsAfterFolder = 0, rowsAfterDrop = 0;
     size_t queried = 0;
     for (int r = 0; r < kRepeats; ++r) {
@@ -165,6 +220,17 @@ int wmain(int argc, wchar_t** argv) {
         }));
         rowsAfterDrop = dlg.Documents().Control().GetItemCount();
         bench::Pump();
+        if (r == 0) {
+            std::vector<std::wstring> documents = dlg.Documents().Paths();
+            documents.erase(documents.begin(), documents.begin() + kDropped);
+            WriteWholeFile(listFile, doclist::ListFileBytes(documents));
+        }
+        dlg.Documents().ClearDocuments();
+        dlg.Documents().UpdateFileCount();
+        bench::Pump();
+        openList.push_back(Timed(list, [&] { dlg.Documents().OpenListFile(listFile); }));
+        rowsAfterList = dlg.Documents().Control().GetItemCount();
+        bench::Pump();
     }
     dlg.Documents().ClearDocuments();
     bench::Pump();
@@ -182,6 +248,8 @@ int wmain(int argc, wchar_t** argv) {
         bench::Report("drop_rows_after", rowsAfterDrop, "rows");
         bench::Report("drop_2000_onto_10000", bench::Median(drop), "ms");
         bench::Report("drop_floor", dropFloorMs, "ms");
+        bench::Report("open_list_rows_added", rowsAfterList, "rows");
+        bench::Report("open_list_10000", bench::Median(openList), "ms");
         if (queried == 0) std::puts("");  // keeps the queries from being optimised away
         return 0;
     }

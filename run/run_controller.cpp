@@ -125,12 +125,16 @@ void PrintRunController::Finish() {
 void PrintRunController::EndRun() {
     m_awake.Release();
     m_taskbar.State(TBPF_NOPROGRESS);
-    // A row the worker never reported on was not printed: the run was stopped before it (or the
+    MarkNotReached(texts::kPrinting);
+}
+
+void PrintRunController::MarkNotReached(const wchar_t* alsoStatus) {
+    // A row the worker never reported on is not printed: the run was stopped before it (or the
     // worker ended early), and "待处理" would say it is still to come.
     const int n = m_documents->Count();
     for (int i = 0; i < n; ++i) {
         const std::wstring status = m_documents->Control().GetItemText(i, 1);
-        if (status == texts::kPending || status == texts::kPrinting) m_documents->SetStatus(i, texts::kNotPrinted);
+        if (status == texts::kPending || (alsoStatus && status == alsoStatus)) m_documents->SetStatus(i, texts::kNotPrinted);
     }
 }
 
@@ -138,6 +142,9 @@ void PrintRunController::Stop() {
     if (!m_active || m_stopping) return;
     m_stopping = true;
     m_worker.RequestStopAfterCurrent();
+    // What will not be started says so at once; a document the worker was already handing on
+    // when the stop came reports itself as usual and its row follows.
+    MarkNotReached(nullptr);
     HWND button = ::GetDlgItem(m_dialog, IDC_STOP_RUN);
     ::SetWindowTextW(button, texts::kStopping);
     ::EnableWindow(button, FALSE);

@@ -56,6 +56,8 @@ private:
     void ShowRunControls();
     void HideRunControls();
     void ShowCount();
+    // Rows still pending (and those reading `alsoStatus`, when given) read 未打印.
+    void MarkNotReached(const wchar_t* alsoStatus);
 
     HWND m_dialog = nullptr;
     DocumentList* m_documents = nullptr;

@@ -344,6 +344,9 @@ TEST_F(PrintRun, TheCountAndTheStopBesideTheIndicatorAndTheRowsNeverReached) {
     EXPECT_EQ(testing_ui::WindowText(stop), L"正在停止…");
     EXPECT_FALSE(::IsWindowEnabled(stop));
     EXPECT_TRUE(w.dlg().Run().Active());
+    EXPECT_EQ(w.Cell(2, 1), L"打印中");
+    EXPECT_EQ(w.Cell(3, 1), L"未打印") << "what will not be started says so at once";
+    EXPECT_EQ(w.Cell(4, 1), L"未打印");
     ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 2, static_cast<LPARAM>(PrintOutcome::Printed));
     EXPECT_EQ(testing_ui::WindowText(count), L"已处理 3 / 5");
 
