@@ -16,7 +16,6 @@
 #include "app/tavrolin_dlg.h"
 #include "bench_common.h"
 #include "common/resource.h"
-#include "doclist/doclist.h"
 #include "doclist/list_file.h"
 #include "framework/person.h"
 #include "framework/whole_file.h"
@@ -93,7 +92,6 @@ HDROP MakeDrop(const std::vector<std::wstring>& names) {
 int wmain(int argc, wchar_t** argv) {
     // "memory": the memory figures alone, in a process whose heap no floor has grown before.
     const bool memoryOnly = argc > 1 && std::wstring(argv[1]) == L"memory";
-    const bool probe = argc > 1 && std::wstring(argv[1]) == L"probe";
     ::OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), 0xFF};
     ::InitCommonControlsEx(&icc);
@@ -125,53 +123,6 @@ int wmain(int argc, wchar_t** argv) {
     person::Scripted chooser(person::FolderBrowserAnswer(
         [&](const person::FolderBrowserRequest&) { return std::optional<std::wstring>(folder.path()); }));
 
-    if (probe) {
-        Click(dlg, IDC_ADD_FOLDER);
-        bench::Pump();
-        DocumentList& docs = dlg.Documents();
-        auto dropTop = [&] {
-            docs.Control();
-            ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-            for (int i = 0; i < kDropped; ++i) docs.RemoveDocument(0);
-            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-            bench::Pump();
-        };
-        for (int r = 0; r < 3; ++r) {
-            HDROP handle = MakeDrop(dropped);
-            double full = Timed(list, [&] { ::SendMessageW(dlg.GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0); });
-            bench::Pump();
-            dropTop();
-            int n = 0;
-            double rule = Timed(list, [&] { for (auto& d : dropped) n += doclist::IsDroppableName(d); });
-            double add = Timed(list, [&] { docs.AddNewDocuments(dropped); });
-            bench::Pump();
-            dropTop();
-            double bareOnReal = Timed(list, [&] {
-                ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-                for (auto& p : dropped) {
-                    LVITEMW item{};
-                    item.mask = LVIF_TEXT;
-                    item.pszText = const_cast<wchar_t*>(p.c_str());
-                    const int row = static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-                    LVITEMW status{};
-                    status.iSubItem = 1;
-                    status.pszText = const_cast<wchar_t*>(L"待处理");
-                    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&status));
-                }
-                ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-            });
-            bench::Pump();
-            for (int i = 0; i < kDropped; ++i) ::SendMessageW(list, LVM_DELETEITEM, 0, 0);
-            bench::Pump();
-            bench::BareList bareList;
-            std::vector<std::wstring> ten = docs.Paths();
-            bareList.InsertRowsAtTop(ten);
-            bench::Pump();
-            double bare = Timed(bareList.list(), [&] { bareList.InsertRowsAtTop(dropped); });
-            std::printf("full %.1f rule %.1f add %.1f bareOnReal %.1f bare %.1f (n %d)\n", full, rule, add, bareOnReal, bare, n);
-        }
-        return 0;
-    }
     // The floor in its own bare list view, measured in turn with the program in every round,
     // so that a change of load on the machine falls on both alike.
     std::unique_ptr<bench::BareList> bare;
