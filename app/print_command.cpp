@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "app/console.h"
-#include "app/run_records.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
 #include "doclist/doclist.h"

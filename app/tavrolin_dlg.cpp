@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "app/command_line.h"
-#include "app/run_records.h"
 #include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
@@ -25,6 +24,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnRemoveFile>(IDC_REMOVE_FILE),
     OnCommand<&CTavrolinDlg::OnClearList>(IDC_CLEAR_LIST),
     OnCommand<&CTavrolinDlg::OnStart>(IDC_START),
+    OnCommand<&CTavrolinDlg::OnStopRun>(IDC_STOP_RUN),
     OnMessage<&CTavrolinDlg::OnDropFiles>(WM_DROPFILES, Then::Default),
     OnMessage<&CTavrolinDlg::OnPrintStarting>(WM_PRINT_STARTING),
     OnMessage<&CTavrolinDlg::OnPrintProgress>(WM_PRINT_PROGRESS),
@@ -245,6 +245,7 @@ void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
 void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
 
 void CTavrolinDlg::OnStart() { m_run.Start(ChosenOptions()); }
+void CTavrolinDlg::OnStopRun() { m_run.Stop(); }
 
 PrintOptions CTavrolinDlg::ChosenOptions() const {
     // Each box keeps its value with its item; the printer is known by its name.
@@ -309,6 +310,6 @@ void CTavrolinDlg::Exit() {
     // The worker is stopped and waited for, and the user's default printer is put back,
     // before the window goes.
     m_run.Shutdown();
-    if (m_unattended) m_unattendedRecords = RunRecords(m_documents);
+    if (m_unattended) m_unattendedRecords = m_documents.ResultRecords();
     CDialogEx::OnCancel();
 }

@@ -77,6 +77,7 @@ protected:
 
     void OnStart();
     LRESULT OnStartUnattended(WPARAM, LPARAM);
+    void OnStopRun();
     // The printer, copies and suite as the three boxes stand.
     PrintOptions ChosenOptions() const;
     LRESULT OnPrintStarting(WPARAM index, LPARAM);

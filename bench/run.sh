@@ -38,6 +38,7 @@ awk '
     ratio("folder_add/floor", "folder_add", "folder_add_floor", 1.5)
     ratio("folder_add_again/listing_floor", "folder_add_again", "folder_listing_floor", 1.5)
     ratio("drop/floor", "drop_2000_onto_10000", "drop_floor", 1.5)
+    ratio("open_list/folder_add", "open_list_10000", "folder_add", 1.5)
     ratio("startup/minimal", "startup", "startup_minimal", 1.3)
     ratio("print_run/bare_cycles", "print_run_20", "bare_cycles_20", 1.10)
     if (v["memory_cycle1_10000_rows"] > 0)

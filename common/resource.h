@@ -23,12 +23,18 @@
 #define IDC_PRINTER 1023
 #define IDC_SUITE 1024
 #define IDC_FILE_COUNT 1025
+// Made by the run when it first starts, hidden while no run goes.
+#define IDC_STOP_RUN 1030
+#define IDC_RUN_COUNT 1031
 
 // The document list's context menu.
 #define IDM_OPEN_LOCATION 32771
 #define IDM_COPY_PATHS 32772
 #define IDM_REMOVE_SELECTED 32773
-#define IDM_KEEP_FAILED 32774
+#define IDM_KEEP_NOT_PRINTED 32774
+#define IDM_EXPORT_RESULTS 32775
+#define IDM_SAVE_LIST 32776
+#define IDM_OPEN_LIST 32777
 
 // About dialog controls.
 #define IDC_ABOUT_WEBSITE 1000

@@ -49,6 +49,11 @@ inline constexpr const wchar_t* kAbout = L"关于我们";
 inline constexpr const wchar_t* kSuiteNameMsOffice = L"MS Office";
 inline constexpr const wchar_t* kSuiteNameWps = L"WPS";
 inline constexpr const wchar_t* kBusyLabel = L"处理中";
+// The run's own controls beside the busy indicator: the stop, and the count of rows handled.
+inline constexpr const wchar_t* kStopRun = L"停止打印";
+inline constexpr const wchar_t* kStopping = L"正在停止…";
+inline constexpr const wchar_t* kHandledStart = L"已处理 ";
+inline constexpr const wchar_t* kHandledOf = L" / ";
 
 // Questions and answers of the main window's commands.
 inline constexpr const wchar_t* kConfirmExit = L"您确定要退出吗 ?";
@@ -81,8 +86,30 @@ inline constexpr const wchar_t* kReportUnwritable = L"无法写入结果文件�
 inline constexpr const wchar_t* kMenuOpenLocation = L"打开文件所在位置";
 inline constexpr const wchar_t* kMenuCopyPaths = L"复制路径";
 inline constexpr const wchar_t* kMenuRemoveSelected = L"移除选中的文件";
-inline constexpr const wchar_t* kMenuKeepFailed = L"只保留失败的文件";
-inline constexpr const wchar_t* kConfirmKeepFailed = L"确定只保留失败的文件吗？其余文件将从列表中移除";
+inline constexpr const wchar_t* kMenuKeepNotPrinted = L"只保留未打印成功的文件";
+inline constexpr const wchar_t* kConfirmKeepNotPrinted = L"确定只保留未打印成功的文件（失败和未打印）吗？其余文件将从列表中移除";
+inline constexpr const wchar_t* kMenuExportResults = L"导出结果…";
+inline constexpr const wchar_t* kMenuSaveList = L"保存列表…";
+inline constexpr const wchar_t* kMenuOpenList = L"打开列表…";
+
+// The files the list's menu writes and reads.
+inline constexpr const wchar_t* kCsvFilter = L"CSV 文件 (*.csv)|*.csv||";
+inline constexpr const wchar_t* kListFilter = L"文件列表 (*.txt)|*.txt||";
+inline constexpr const wchar_t* kListFileName = L"文件列表.txt";
+inline constexpr const wchar_t* kCannotWriteStart = L"无法保存文件“";
+inline constexpr const wchar_t* kCannotReadStart = L"无法读取文件“";
+inline constexpr const wchar_t* kFileReasonSeparator = L"”：\r\n";
+// The box after a list file was opened: how many were added and skipped, the first skipped
+// with why ("路径（原因）"), and how many more.
+inline constexpr const wchar_t* kListAdded = L"已加入 ";
+inline constexpr const wchar_t* kListSkipped = L" 个文件，跳过 ";
+inline constexpr const wchar_t* kListCountEnd = L" 个。";
+inline constexpr const wchar_t* kListSkippedFirst = L"\r\n\r\n跳过的文件：";
+inline constexpr const wchar_t* kListSkippedMore = L"……另有 ";
+inline constexpr const wchar_t* kListSkippedMoreEnd = L" 个";
+inline constexpr const wchar_t* kSkippedNotADocument = L"不是 Word、Excel 或 PowerPoint 文档";
+inline constexpr const wchar_t* kSkippedMissing = L"文件不存在";
+inline constexpr const wchar_t* kSkippedDuplicate = L"已在列表中";
 
 // The record of a run as a CSV file: the columns after the list's two, and the proposed name.
 inline constexpr const wchar_t* kCsvReason = L"原因";

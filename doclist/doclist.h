@@ -45,7 +45,7 @@ std::vector<long long> QueryTimeKeys(const std::vector<Candidate>& candidates);
 std::vector<size_t> ResultOrder(const std::vector<long long>& keys, int order);
 
 // Row indexes in the order a click on `column`'s header puts them: 0 the paths in natural order
-// (StrCmpLogicalW: 2 before 10), 1 the statuses with 失败 first, then 打印中, 待处理, 完成 and
+// (StrCmpLogicalW: 2 before 10), 1 the statuses with 失败 first, then 未打印, 打印中, 待处理, 完成 and
 // any other, equal statuses by path. Descending reverses the column's own key only; rows that
 // compare equal keep their order.
 std::vector<size_t> SortedOrder(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& statuses,

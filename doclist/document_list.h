@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/framework.h"
+#include "run/result_csv.h"
 
 // What a row's last run left beside its status: why it failed (its tip), when it ended, and the
 // run's settings. A row no run has reached has none.
@@ -21,6 +22,26 @@ struct RowResult {
     int copies = 0;
     std::wstring suite;
 };
+
+// What opening a list file did: how many of its entries became rows and how many were skipped,
+// with the first few skipped and why. A file that could not be read adds nothing and says why.
+struct ListFileOutcome {
+    struct Skipped {
+        std::wstring path;
+        const wchar_t* why;  // texts::kSkipped...
+    };
+    static constexpr size_t kShownSkipped = 5;
+    DWORD readError = 0;  // 0, or the Win32 error that kept the file from being read
+    int added = 0;
+    int skipped = 0;
+    std::vector<Skipped> firstSkipped;  // at most kShownSkipped, in the file's order
+};
+
+// The box's text after opening `path`: the counts, then the first skipped paths with why.
+std::wstring ListFileSummary(const std::wstring& path, const ListFileOutcome& outcome);
+
+// The box's text for a file that could not be written: its name and the system's reason.
+std::wstring CannotWriteText(const std::wstring& path, DWORD error);
 
 // Widths of the path and status columns for a list whose client area is `clientWidth` pixels:
 // 85 % and 15 %, truncated toward zero.
@@ -75,7 +96,21 @@ public:
     void ShowSelectedInFolder();  // 打开文件所在位置: the first selected row's file
     void CopySelectedPaths();     // 复制路径
     void RemoveAllSelected();     // 移除选中的文件
-    void KeepFailed();            // 只保留失败的文件
+    void KeepNotPrinted();        // 只保留未打印成功的文件: keeps 失败 and 未打印
+    void ExportResults();         // 导出结果…: the Save dialog, then the CSV of ResultRecords()
+    void SaveList();              // 保存列表…: the Save dialog, then the paths as a list file
+    void OpenList();              // 打开列表…: the Open dialog, OpenListFile, and the box with its counts
+
+    // The list file at `path` read and its entries added by the drop rule (documents only, no
+    // duplicates of rows listed or of earlier entries, only files that exist), so that the rows
+    // read top to bottom in the file's order, above the rows already listed. Shows no box; the
+    // count label is refreshed.
+    ListFileOutcome OpenListFile(const std::wstring& path);
+    // One record per row, top to bottom: the row's path and status with what its last run left
+    // (nothing for a row no run reached). What "导出结果…" writes.
+    std::vector<ResultRecord> ResultRecords() const;
+    // True when a run left a result in at least one row.
+    bool HasResults() const;
     // Rows with the selection, top to bottom.
     std::vector<int> SelectedRows() const;
 

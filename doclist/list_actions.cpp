@@ -15,11 +15,14 @@
 namespace doclist {
 
 namespace {
+// A row whose document is still to be printed after a run: it failed, or the run never reached it.
+bool IsNotPrinted(const std::wstring& status) { return status == texts::kFailed || status == texts::kNotPrinted; }
+
 int StatusRank(const std::wstring& status) {
-    const wchar_t* const order[] = {texts::kFailed, texts::kPrinting, texts::kPending, texts::kDone};
-    for (int i = 0; i < 4; ++i)
+    const wchar_t* const order[] = {texts::kFailed, texts::kNotPrinted, texts::kPrinting, texts::kPending, texts::kDone};
+    for (int i = 0; i < 5; ++i)
         if (status == order[i]) return i;
-    return 4;
+    return 5;
 }
 }  // namespace
 
@@ -68,14 +71,20 @@ void DocumentList::OnContextMenu(LPARAM position, bool running) {
     ::AppendMenuW(menu, MF_STRING | withSelection, IDM_COPY_PATHS, texts::kMenuCopyPaths);
     if (!running) {
         // Offered when it would leave some rows and take some.
-        int failed = 0;
+        int notPrinted = 0;
         const int n = Count();
-        for (int i = 0; i < n; ++i) failed += m_list.GetItemText(i, 1) == texts::kFailed;
+        for (int i = 0; i < n; ++i) notPrinted += doclist::IsNotPrinted(m_list.GetItemText(i, 1));
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(menu, MF_STRING | withSelection, IDM_REMOVE_SELECTED, texts::kMenuRemoveSelected);
-        ::AppendMenuW(menu, MF_STRING | (failed > 0 && failed < n ? MF_ENABLED : MF_GRAYED), IDM_KEEP_FAILED,
-                      texts::kMenuKeepFailed);
+        ::AppendMenuW(menu, MF_STRING | (notPrinted > 0 && notPrinted < n ? MF_ENABLED : MF_GRAYED), IDM_KEEP_NOT_PRINTED,
+                      texts::kMenuKeepNotPrinted);
     }
+    // The files: the record of a run once there is one and the run is over; the list to keep at
+    // any time; a list to open only while no run holds the rows still.
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (!running) ::AppendMenuW(menu, MF_STRING | (HasResults() ? MF_ENABLED : MF_GRAYED), IDM_EXPORT_RESULTS, texts::kMenuExportResults);
+    ::AppendMenuW(menu, MF_STRING | (Count() > 0 ? MF_ENABLED : MF_GRAYED), IDM_SAVE_LIST, texts::kMenuSaveList);
+    if (!running) ::AppendMenuW(menu, MF_STRING, IDM_OPEN_LIST, texts::kMenuOpenList);
 
     POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
     if (at.x == -1 && at.y == -1) {
@@ -103,7 +112,10 @@ void DocumentList::OnContextMenu(LPARAM position, bool running) {
     case IDM_OPEN_LOCATION: ShowSelectedInFolder(); break;
     case IDM_COPY_PATHS: CopySelectedPaths(); break;
     case IDM_REMOVE_SELECTED: RemoveAllSelected(); break;
-    case IDM_KEEP_FAILED: KeepFailed(); break;
+    case IDM_KEEP_NOT_PRINTED: KeepNotPrinted(); break;
+    case IDM_EXPORT_RESULTS: ExportResults(); break;
+    case IDM_SAVE_LIST: SaveList(); break;
+    case IDM_OPEN_LIST: OpenList(); break;
     }
 }
 
@@ -154,12 +166,12 @@ void DocumentList::RemoveAllSelected() {
     UpdateFileCount();
 }
 
-void DocumentList::KeepFailed() {
-    if (ShowBox(texts::kConfirmKeepFailed, MB_OKCANCEL) == IDOK) {
+void DocumentList::KeepNotPrinted() {
+    if (ShowBox(texts::kConfirmKeepNotPrinted, MB_OKCANCEL) == IDOK) {
         std::vector<int> rows;
         const int n = Count();
         for (int i = 0; i < n; ++i)
-            if (m_list.GetItemText(i, 1) != texts::kFailed) rows.push_back(i);
+            if (!doclist::IsNotPrinted(m_list.GetItemText(i, 1))) rows.push_back(i);
         RemoveRows(rows);
         ShowBox(texts::kRemoved, MB_OK);
     }

@@ -6,13 +6,11 @@
 #include "ui/dpi.h"
 #include "ui/painting.h"
 
-namespace {
-BusyIndicatorGeometry ForWindow(HWND window, UINT dpi) {
+BusyIndicatorGeometry BusyIndicatorFor(HWND window, UINT dpi) {
     RECT rc{};
     ::GetClientRect(window, &rc);
     return BusyIndicatorAt(rc.right, rc.bottom, dpi);
 }
-}  // namespace
 
 BusyIndicatorGeometry BusyIndicatorAt(int w, int h, UINT dpi) {
     const int x = w * 75 / 100, y = h * 85 / 100;
@@ -22,11 +20,13 @@ BusyIndicatorGeometry BusyIndicatorAt(int w, int h, UINT dpi) {
     for (int i = 0; i < 3; ++i) g.squares[i] = {x + s(5 + 25 * i), y + s(10), x + s(25 + 25 * i), y + s(30)};
     g.label = {x + s(80), y + s(10)};
     g.area = {x, y, x + s(160), y + s(45)};
+    g.count = {x + s(5), y - s(22), x + s(160), y - s(2)};
+    g.stop = {x + s(5), y - s(54), x + s(105), y - s(28)};
     return g;
 }
 
 void DrawBusyStep(HWND window, UINT dpi, int phase) {
-    const BusyIndicatorGeometry g = ForWindow(window, dpi);
+    const BusyIndicatorGeometry g = BusyIndicatorFor(window, dpi);
     if (WindowDC dc(window); dc) PaintBusyStep(dc.get(), g, dpi, phase);
 }
 
@@ -42,7 +42,7 @@ void PaintBusyStep(HDC dc, const BusyIndicatorGeometry& g, UINT dpi, int phase) 
 }
 
 void ClearBusyIndicator(HWND window, UINT dpi) {
-    const BusyIndicatorGeometry g = ForWindow(window, dpi);
+    const BusyIndicatorGeometry g = BusyIndicatorFor(window, dpi);
     if (WindowDC dc(window); dc) {
         BrushHandle ground(::CreateSolidBrush(painting::kGroundColour));
         ::FillRect(dc.get(), &g.area, ground.get());

@@ -9,9 +9,13 @@ struct BusyIndicatorGeometry {
     RECT squares[3];  // right and bottom exclusive: 20 x 20, 5 pixels apart at 96 DPI
     POINT label;      // top-left of "处理中"
     RECT area;        // what the end of a run clears
+    RECT count;       // "已处理 n / N", just above the squares
+    RECT stop;        // the stop control, above the count
 };
 
 BusyIndicatorGeometry BusyIndicatorAt(int clientWidth, int clientHeight, UINT dpi = 96);
+// The same for a window's client area.
+BusyIndicatorGeometry BusyIndicatorFor(HWND window, UINT dpi);
 
 // Which square is black at a phase counter value (1, 2 or 3): its index 0..2.
 inline int BlackSquare(int phase) { return phase - 1; }

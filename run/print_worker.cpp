@@ -12,11 +12,12 @@ struct PrintWorker::Shared {
     PrintJob job;
     HWND window = nullptr;
     std::atomic<bool> stop{false};
+    std::atomic<bool> stopAfterCurrent{false};
 };
 
 namespace {
 
-void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
+void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop, const std::atomic<bool>& stopAfterCurrent) {
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_IDLE);
     // The worker's apartment for its whole life.
     ScopedCom com;
@@ -30,7 +31,8 @@ void RunJob(const PrintJob& job, HWND window, const std::atomic<bool>& stop) {
                            static_cast<LPARAM>(outcome));
         },
         &stop);
-    for (size_t i = 0; i < job.paths.size() && !stop; ++i) {
+    // Only the hard stop reaches the calls; the person's stop is looked at between documents.
+    for (size_t i = 0; i < job.paths.size() && !stop && !stopAfterCurrent; ++i) {
         // A row that is not a document fails at its turn without any server being asked.
         ::PostMessageW(window, WM_PRINT_STARTING, static_cast<WPARAM>(i), 0);
         PrintOutcome outcome = PrintOutcome::NotADocument;
@@ -48,7 +50,7 @@ DWORD WINAPI PrintWorker::ThreadMain(LPVOID param) {
     const Shared& shared = **owned;
     // No exception may leave the thread; the printers absorb theirs, so this is a last guard.
     try {
-        RunJob(shared.job, shared.window, shared.stop);
+        RunJob(shared.job, shared.window, shared.stop, shared.stopAfterCurrent);
     } catch (...) {
         ::PostMessageW(shared.window, WM_PRINT_PROGRESS, kRunFinished, 0);
     }
@@ -79,6 +81,10 @@ bool PrintWorker::Start(PrintJob job, HWND window) {
 
 void PrintWorker::RequestStop() {
     if (m_shared) m_shared->stop = true;
+}
+
+void PrintWorker::RequestStopAfterCurrent() {
+    if (m_shared) m_shared->stopAfterCurrent = true;
 }
 
 bool PrintWorker::Running() const {

@@ -44,9 +44,12 @@ public:
     // when no thread could be started (or one is still running).
     bool Start(PrintJob job, HWND window);
 
-    // Asks the run to stop: no further document is started, and the current one goes the
+    // The program's way out: no further document is started, and the current one goes the
     // failure way as soon as its current call returns.
     void RequestStop();
+    // The person's stop: no further document is started; the current one is finished as usual
+    // (unless the watchdog gives up on it). The rows never reached get no message.
+    void RequestStopAfterCurrent();
 
     // Waits for the worker thread to end, answering what it sends to this thread's windows
     // meanwhile; true when it ended (or none was running) within `timeoutMs`. A worker that

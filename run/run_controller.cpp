@@ -21,6 +21,19 @@ void EnableLockedControls(HWND dlg, bool enable) {
     for (int id : kLockedControls) ::EnableWindow(::GetDlgItem(dlg, id), enable ? TRUE : FALSE);
 }
 
+// One of the run's own controls, made hidden in the dialog's font the first time it is asked for.
+HWND RunControl(HWND dlg, int id, const wchar_t* windowClass, DWORD style) {
+    if (HWND control = ::GetDlgItem(dlg, id)) return control;
+    HWND control = ::CreateWindowExW(0, windowClass, L"", WS_CHILD | style, 0, 0, 0, 0, dlg,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    if (control) ::SendMessageW(control, WM_SETFONT, ::SendMessageW(dlg, WM_GETFONT, 0, 0), FALSE);
+    return control;
+}
+
+void Place(HWND control, const RECT& r) {
+    ::SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
@@ -65,13 +78,18 @@ RunStart PrintRunController::Start(const PrintOptions& options) {
     m_total = n;
     m_handled = 0;
     m_failed = false;
+    m_stopping = false;
+    ShowRunControls();
     m_awake.Acquire(texts::kKeepAwakeReason);
     m_taskbar.Progress(0, static_cast<ULONGLONG>(n));
     if (!StartPrintWorker(m_worker, std::move(job), m_dialog)) {
         // Nothing was handed on: leave the window as it was before Start, rows still pending.
         m_active = false;
         ::KillTimer(m_dialog, kBusyTimer);
-        EndRun();
+        HideRunControls();
+        m_lock.Release();
+        m_awake.Release();
+        m_taskbar.State(TBPF_NOPROGRESS);
         EnableLockedControls(m_dialog, true);
         if (!m_unattended) ::MessageBoxW(m_dialog, texts::kCannotStartRun, AfxGetAppName(), MB_OK);
         return RunStart::CannotStart;
@@ -95,6 +113,7 @@ void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
                                std::move(row));
         m_phase = 0;  // the next tick starts again on the left
         if (m_handled < m_total) ++m_handled;
+        ShowCount();
         m_taskbar.Progress(static_cast<ULONGLONG>(m_handled), static_cast<ULONGLONG>(m_total));
         if (outcome != PrintOutcome::Printed && !m_failed) {
             m_failed = true;
@@ -109,6 +128,7 @@ void PrintRunController::Finish() {
     EnableLockedControls(m_dialog, true);
     ::KillTimer(m_dialog, kBusyTimer);
     m_active = false;
+    HideRunControls();
     ClearBusyIndicator(m_dialog, dpi::ForWindow(m_dialog));
     EndRun();
     // The person may have left the machine to it: the button tells them it is over.
@@ -119,6 +139,53 @@ void PrintRunController::EndRun() {
     m_lock.Release();
     m_awake.Release();
     m_taskbar.State(TBPF_NOPROGRESS);
+    MarkNotReached(texts::kPrinting);
+}
+
+void PrintRunController::MarkNotReached(const wchar_t* alsoStatus) {
+    // A row the worker never reported on is not printed: the run was stopped before it (or the
+    // worker ended early), and "待处理" would say it is still to come.
+    const int n = m_documents->Count();
+    for (int i = 0; i < n; ++i) {
+        const std::wstring status = m_documents->Control().GetItemText(i, 1);
+        if (status == texts::kPending || (alsoStatus && status == alsoStatus)) m_documents->SetStatus(i, texts::kNotPrinted);
+    }
+}
+
+void PrintRunController::Stop() {
+    if (!m_active || m_stopping) return;
+    m_stopping = true;
+    m_worker.RequestStopAfterCurrent();
+    // What will not be started says so at once; a document the worker was already handing on
+    // when the stop came reports itself as usual and its row follows.
+    MarkNotReached(nullptr);
+    HWND button = ::GetDlgItem(m_dialog, IDC_STOP_RUN);
+    ::SetWindowTextW(button, texts::kStopping);
+    ::EnableWindow(button, FALSE);
+}
+
+void PrintRunController::ShowRunControls() {
+    const BusyIndicatorGeometry g = BusyIndicatorFor(m_dialog, dpi::ForWindow(m_dialog));
+    HWND button = RunControl(m_dialog, IDC_STOP_RUN, L"Button", BS_PUSHBUTTON | WS_TABSTOP);
+    HWND count = RunControl(m_dialog, IDC_RUN_COUNT, L"Static", SS_LEFT | SS_NOPREFIX);
+    ::SetWindowTextW(button, texts::kStopRun);
+    ::EnableWindow(button, TRUE);
+    Place(button, g.stop);
+    Place(count, g.count);
+    ShowCount();
+    ::ShowWindow(button, SW_SHOWNA);
+    ::ShowWindow(count, SW_SHOWNA);
+}
+
+void PrintRunController::HideRunControls() {
+    for (int id : {IDC_STOP_RUN, IDC_RUN_COUNT})
+        if (HWND control = ::GetDlgItem(m_dialog, id)) ::ShowWindow(control, SW_HIDE);
+}
+
+void PrintRunController::ShowCount() {
+    const std::wstring text =
+        texts::kHandledStart + std::to_wstring(m_handled) + texts::kHandledOf + std::to_wstring(m_total);
+    ::SetDlgItemTextW(m_dialog, IDC_RUN_COUNT, text.c_str());
 }
 
 void PrintRunController::OnTimer() {
@@ -143,6 +210,7 @@ bool PrintRunController::Shutdown(DWORD boundMs) {
     if (m_active) {
         ::KillTimer(m_dialog, kBusyTimer);
         m_active = false;
+        HideRunControls();
         EndRun();
     }
     m_awake.Release();

@@ -39,6 +39,9 @@ public:
     void OnStarting(WPARAM index);
     // The worker's progress message (WM_PRINT_PROGRESS).
     void OnProgress(WPARAM index, LPARAM result);
+    // "停止打印": no further document is started, the one in progress finishes as usual, and the
+    // control says "正在停止…" and cannot be pressed again. Nothing when no run goes.
+    void Stop();
     // One step of the busy indicator.
     void OnTimer();
     // The worker's request to tell the person that a server cannot start (WM_SERVER_START_FAILED).
@@ -46,6 +49,8 @@ public:
 
     // True from the start of a run to its end; drops are refused meanwhile.
     bool Active() const { return m_active; }
+    // True from a press of the stop control to the run's end.
+    bool Stopping() const { return m_active && m_stopping; }
 
     // The program's way out during a run: asks the worker to stop, waits for it at most
     // `boundMs`, and puts the user's default printer back whatever the worker got to. True
@@ -54,8 +59,15 @@ public:
 
 private:
     void Finish();
-    // What every end of a run shares: the system may sleep again, the taskbar button is plain.
+    // What every end of a run shares: the system may sleep again, the taskbar button is plain,
+    // the rows never reached read 未打印.
     void EndRun();
+    // The stop control and the count beside the busy indicator, made on the first run.
+    void ShowRunControls();
+    void HideRunControls();
+    void ShowCount();
+    // Rows still pending (and those reading `alsoStatus`, when given) read 未打印.
+    void MarkNotReached(const wchar_t* alsoStatus);
 
     HWND m_dialog = nullptr;
     DocumentList* m_documents = nullptr;
@@ -70,5 +82,6 @@ private:
     bool m_active = false;
     bool m_closing = false;
     bool m_unattended = false;
+    bool m_stopping = false;
     int m_phase = 0;
 };

@@ -36,6 +36,26 @@ if wine "$BUILD/demo_driver.exe" menu; then
     wine "$BUILD/demo_driver.exe" dismiss || true
     sleep 1
 fi
+# A second, longer run stopped while its second document prints (it takes a few seconds): the
+# stop says it is stopping, and the rows it will not start read 未打印.
+weekly="$out/周报 文档"
+mkdir -p "$weekly"
+more=()
+for name in "周一 安排.docx" "周二 长报告.docx" "周三 汇总.xlsx" "周四 讲稿.pptx" "周五 纪要.doc"; do
+    if [ "$name" = "周二 长报告.docx" ]; then printf 'officesim: print=8\n' > "$weekly/$name"
+    else printf 'Tavrolin demo document: %s\n' "$name" > "$weekly/$name"; fi
+done
+# Added last first, so that the run takes them in the order of their names.
+for name in "周五 纪要.doc" "周四 讲稿.pptx" "周三 汇总.xlsx" "周二 长报告.docx" "周一 安排.docx"; do
+    more+=("$(winepath -w "$weekly/$name")")
+done
+log "demo: a run of ${#more[@]} more documents, stopped during the second"
+if wine "$BUILD/demo_driver.exe" start Tavrolin-A 1 "${more[@]}" && wine "$BUILD/demo_driver.exe" stop 1; then
+    sleep 1
+    shot stopping-run.png
+fi
+wine "$BUILD/demo_driver.exe" wait || log "the stopped run did not end"
+sleep 1
 # The printed jobs as the spooler received them.
 mkdir -p "$out/printed"
 for rec in "$CAPTURE_DIR"/job-*.rec; do

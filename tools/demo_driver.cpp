@@ -4,6 +4,8 @@
 //
 //   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
 //   demo_driver.exe start <printer> <copies> <path>... add the paths, print, return once it runs
+//   demo_driver.exe stop <handled>                     once <handled> rows are done, "停止打印"
+//   demo_driver.exe wait                               until the run has ended
 //   demo_driver.exe menu                               the list's shortcut menu on its first row
 //   demo_driver.exe dismiss                            the shortcut menu closed again
 //   demo_driver.exe close                              end the program (Enter, then Yes)
@@ -99,6 +101,20 @@ int wmain(int argc, wchar_t** argv) {
         Press(question, IDYES);
         return 0;
     }
+    if (verb == L"stop" && argc > 2) {
+        // The count beside the indicator says how far the run got; the stop then says it stops.
+        const std::wstring prefix = std::wstring(texts::kHandledStart) + argv[2] + texts::kHandledOf;
+        auto text = [](HWND h) {
+            wchar_t buffer[64] = {};
+            ::GetWindowTextW(h, buffer, 64);
+            return std::wstring(buffer);
+        };
+        if (!WaitFor([&] { return text(::GetDlgItem(main, IDC_RUN_COUNT)).starts_with(prefix); }, 120000)) return 1;
+        Press(main, IDC_STOP_RUN);
+        return WaitFor([&] { return text(::GetDlgItem(main, IDC_STOP_RUN)) == texts::kStopping; }, 10000) ? 0 : 1;
+    }
+    if (verb == L"wait")
+        return WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(main, IDC_START)) != FALSE; }, 300000) ? 0 : 1;
     if (verb == L"menu" || verb == L"dismiss") {
         HWND list = ::GetDlgItem(main, IDC_DOCUMENT_LIST);
         if (verb == L"dismiss") {
@@ -114,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
         return WaitFor([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 10000) ? 0 : 1;
     }
     if ((verb != L"run" && verb != L"start") || argc < 5) {
-        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | menu | dismiss | close\n");
+        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | stop <handled> | wait | menu | dismiss | close\n");
         return 2;
     }
     for (int i = 4; i < argc; ++i)

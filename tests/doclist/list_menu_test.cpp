@@ -85,8 +85,17 @@ RECT RowRect(MainWindow& w, int row) {
     return r;
 }
 
-const std::vector<Item> kIdleMenu = {
-    {L"打开文件所在位置", true}, {L"复制路径", true}, {L"", false}, {L"移除选中的文件", true}, {L"只保留失败的文件", true}};
+// The files' part of the idle menu: no run has left a result yet.
+const std::vector<Item> kFileItems = {{L"", false}, {L"导出结果…", false}, {L"保存列表…", true}, {L"打开列表…", true}};
+
+std::vector<Item> Joined(std::vector<Item> items, const std::vector<Item>& more) {
+    items.insert(items.end(), more.begin(), more.end());
+    return items;
+}
+
+const std::vector<Item> kIdleMenu = Joined({{L"打开文件所在位置", true}, {L"复制路径", true}, {L"", false},
+                                            {L"移除选中的文件", true}, {L"只保留未打印成功的文件", true}},
+                                           kFileItems);
 
 class FakeRun {
 public:
@@ -169,15 +178,16 @@ TEST(ListMenu, OfferedByEveryWayOfAskingAndOnlyTheSafeItemsDuringARun) {
         w.dlg().Documents().SetStatus(2, texts::kDone);
         MenuPerson person;
         AskForMenu(w);
-        EXPECT_EQ(person.offered, (std::vector<Item>{{L"打开文件所在位置", false}, {L"复制路径", false}, {L"", false},
-                                                     {L"移除选中的文件", false}, {L"只保留失败的文件", false}}));
+        EXPECT_EQ(person.offered, Joined({{L"打开文件所在位置", false}, {L"复制路径", false}, {L"", false},
+                                          {L"移除选中的文件", false}, {L"只保留未打印成功的文件", false}},
+                                         kFileItems));
     }
     {
         SCOPED_TRACE("every row failed: nothing to keep them from");
         for (int i = 0; i < 3; ++i) w.dlg().Documents().SetStatus(i, texts::kFailed);
         MenuPerson person;
         AskForMenu(w);
-        ASSERT_EQ(person.offered.size(), 5u);
+        ASSERT_EQ(person.offered.size(), 9u);
         EXPECT_FALSE(person.offered[4].enabled);
     }
     {
@@ -189,7 +199,8 @@ TEST(ListMenu, OfferedByEveryWayOfAskingAndOnlyTheSafeItemsDuringARun) {
         ModalResponder boxes([](const ModalBox&) { return IDCANCEL; });
         MenuPerson person;
         AskForMenu(w);
-        EXPECT_EQ(person.offered, (std::vector<Item>{{L"打开文件所在位置", true}, {L"复制路径", true}}));
+        EXPECT_EQ(person.offered, (std::vector<Item>{{L"打开文件所在位置", true}, {L"复制路径", true}, {L"", false},
+                                                     {L"保存列表…", true}}));
         // A command the run's menu does not hold is not carried out, however it arrives.
         person.choose = L"移除选中的文件";
         AskForMenu(w);
@@ -274,32 +285,34 @@ TEST(ListMenu, RemoveSelectedAsksAndTakesEverySelectedRow) {
     }
 }
 
-TEST(ListMenu, KeepFailedLeavesOnlyTheFailuresWithTheirReasons) {
+TEST(ListMenu, KeepNotPrintedLeavesTheFailuresWithTheirReasonsAndTheRowsNeverReached) {
     for (int answer : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(answer);
         MainWindow w;
-        w.AddRows({L"C:\\d\\e.doc", L"C:\\d\\d.xls", L"C:\\d\\c.ppt", L"C:\\d\\b.docx", L"C:\\d\\a.pptx"});
+        w.AddRows({L"C:\\d\\f.doc", L"C:\\d\\e.doc", L"C:\\d\\d.xls", L"C:\\d\\c.ppt", L"C:\\d\\b.docx", L"C:\\d\\a.pptx"});
         DocumentList& docs = w.dlg().Documents();
         docs.SetStatus(0, texts::kDone);
         docs.SetStatus(1, texts::kFailed, texts::kReasonNeedsPassword);
         docs.SetStatus(2, texts::kDone);
         docs.SetStatus(3, texts::kFailed, texts::kReasonFileUnreadable);
-        docs.SetStatus(4, texts::kPending);
+        docs.SetStatus(4, texts::kNotPrinted);
+        docs.SetStatus(5, texts::kPending);
         ModalResponder boxes([&](const ModalBox&) { return answer; });
-        MenuPerson person(L"只保留失败的文件");
+        MenuPerson person(L"只保留未打印成功的文件");
         AskForMenu(w);
         ASSERT_FALSE(boxes.Boxes().empty());
-        EXPECT_EQ(boxes.Boxes()[0].text, texts::kConfirmKeepFailed);
+        EXPECT_EQ(boxes.Boxes()[0].text, texts::kConfirmKeepNotPrinted);
         EXPECT_EQ(boxes.Boxes()[0].buttonIds, (std::vector<int>{IDOK, IDCANCEL}));
         if (answer == IDOK) {
-            EXPECT_EQ(Column(w, 0), (std::vector<std::wstring>{L"C:\\d\\b.docx", L"C:\\d\\d.xls"}));
-            EXPECT_EQ(Column(w, 1), (std::vector<std::wstring>{L"失败", L"失败"}));
+            EXPECT_EQ(Column(w, 0), (std::vector<std::wstring>{L"C:\\d\\b.docx", L"C:\\d\\d.xls", L"C:\\d\\e.doc"}));
+            EXPECT_EQ(Column(w, 1), (std::vector<std::wstring>{L"失败", L"失败", L"未打印"}));
             EXPECT_EQ(docs.ReasonAt(0), texts::kReasonNeedsPassword);
             EXPECT_EQ(docs.ReasonAt(1), texts::kReasonFileUnreadable);
-            EXPECT_EQ(w.CountLabel(), L"2");
+            EXPECT_EQ(w.CountLabel(), L"3");
             EXPECT_FALSE(docs.HasDocument(L"C:\\d\\a.pptx"));
+            EXPECT_FALSE(docs.HasDocument(L"C:\\d\\f.doc"));
         } else {
-            EXPECT_EQ(w.RowCount(), 5);
+            EXPECT_EQ(w.RowCount(), 6);
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "run/busy_indicator.h"
 #include "run/outcome_text.h"
 #include "run/print_worker.h"
+#include "run/taskbar.h"
 #include "support/drop.h"
 #include "support/files.h"
 #include "support/main_window.h"
@@ -290,6 +291,87 @@ TEST_F(PrintRun, BusyIndicatorMovesAndIsClearedAtTheEnd) {
     for (COLORREF c : Capture(w.hwnd(), g.squares)) EXPECT_EQ(c, RGB(240, 240, 240));
     EXPECT_FALSE(w.dlg().Run().Active());
     EXPECT_FALSE(::KillTimer(w.hwnd(), 1)) << "the busy timer was stopped";
+}
+
+// Pixels of `r` in the window that are not the ground colour.
+int NotGround(HWND hwnd, const RECT& r) {
+    HDC dc = ::GetDC(hwnd);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) count += ::GetPixel(dc, x, y) != RGB(240, 240, 240);
+    ::ReleaseDC(hwnd, dc);
+    return count;
+}
+
+TEST_F(PrintRun, TheCountAndTheStopBesideTheIndicatorAndTheRowsNeverReached) {
+    MainWindow w;
+    w.AddRows({L"C:\\x\\e.txt", L"C:\\x\\d.txt", L"C:\\x\\c.txt", L"C:\\x\\b.txt", L"C:\\x\\a.txt"});
+    RECT rc{};
+    ::GetClientRect(w.hwnd(), &rc);
+    const BusyIndicatorGeometry g = BusyIndicatorAt(rc.right, rc.bottom);
+    RECT whole{};
+    ::UnionRect(&whole, &g.area, &g.count);
+    ::UnionRect(&whole, &whole, &g.stop);
+    EXPECT_EQ(NotGround(w.hwnd(), whole), 0) << "the idle window shows nothing there";
+
+    std::vector<taskbar::Call> calls;
+    taskbar::Redirect redirect{[&](HWND, const taskbar::Call& c) { calls.push_back(c); }};
+    {
+        FakeWorker worker;
+        w.Click(IDC_START);
+    }
+    ASSERT_TRUE(w.dlg().Run().Active());
+    HWND stop = w.item(IDC_STOP_RUN), count = w.item(IDC_RUN_COUNT);
+    ASSERT_TRUE(stop && count);
+    EXPECT_TRUE(::IsWindowVisible(stop) && ::IsWindowEnabled(stop));
+    EXPECT_EQ(testing_ui::WindowText(stop), L"停止打印");
+    EXPECT_EQ(testing_ui::WindowText(count), L"已处理 0 / 5");
+
+    ::SendMessageW(w.hwnd(), WM_PRINT_STARTING, 0, 0);
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 0, static_cast<LPARAM>(PrintOutcome::Printed));
+    ::SendMessageW(w.hwnd(), WM_PRINT_STARTING, 1, 0);
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 1, static_cast<LPARAM>(PrintOutcome::NotADocument));
+    EXPECT_EQ(testing_ui::WindowText(count), L"已处理 2 / 5") << "a failed row is handled too";
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), (taskbar::Call{taskbar::Call::State, 0, 0, TBPF_ERROR}));
+    EXPECT_NE(std::find(calls.begin(), calls.end(), taskbar::Call{taskbar::Call::Progress, 2, 5}), calls.end())
+        << "the taskbar follows the count";
+
+    // The stop: pressed once, it says so and cannot be pressed again; the run goes on meanwhile.
+    ::SendMessageW(w.hwnd(), WM_PRINT_STARTING, 2, 0);
+    w.Click(IDC_STOP_RUN);
+    EXPECT_TRUE(w.dlg().Run().Stopping());
+    EXPECT_EQ(testing_ui::WindowText(stop), L"正在停止…");
+    EXPECT_FALSE(::IsWindowEnabled(stop));
+    EXPECT_TRUE(w.dlg().Run().Active());
+    EXPECT_EQ(w.Cell(2, 1), L"打印中");
+    EXPECT_EQ(w.Cell(3, 1), L"未打印") << "what will not be started says so at once";
+    EXPECT_EQ(w.Cell(4, 1), L"未打印");
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, 2, static_cast<LPARAM>(PrintOutcome::Printed));
+    EXPECT_EQ(testing_ui::WindowText(count), L"已处理 3 / 5");
+
+    ModalResponder boxes([](const ModalBox&) { return IDOK; });
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
+    testing_ui::Pump(200);
+    EXPECT_TRUE(boxes.Boxes().empty()) << "a stop asks and tells nothing";
+    EXPECT_FALSE(w.dlg().Run().Active());
+    const std::vector<std::wstring> statuses{L"完成", L"失败", L"完成", L"未打印", L"未打印"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(w.Cell(i, 1), statuses[static_cast<size_t>(i)]) << i;
+    EXPECT_FALSE(::IsWindowVisible(stop));
+    EXPECT_FALSE(::IsWindowVisible(count));
+    for (int id : kLocked) EXPECT_TRUE(IsEnabled(w, id));
+    EXPECT_EQ(calls.back(), (taskbar::Call{taskbar::Call::State, 0, 0, TBPF_NOPROGRESS}));
+    EXPECT_EQ(NotGround(w.hwnd(), whole), 0) << "the indicator's area is ground colour after the run";
+
+    // The next run starts with a fresh control and count.
+    {
+        FakeWorker worker;
+        w.Click(IDC_START);
+    }
+    EXPECT_EQ(testing_ui::WindowText(stop), L"停止打印");
+    EXPECT_TRUE(::IsWindowEnabled(stop));
+    EXPECT_EQ(testing_ui::WindowText(count), L"已处理 0 / 5");
+    ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
 }
 
 }  // namespace
