@@ -6,6 +6,7 @@
 
 #include "run/keep_awake.h"
 #include "run/print_worker.h"
+#include "run/run_journal.h"
 #include "run/taskbar.h"
 
 class DocumentList;
@@ -21,9 +22,9 @@ public:
     void Attach(HWND dialog, DocumentList* documents);
 
     // "开始打印": refuses an empty list, asks before printing on a printer that reports trouble,
-    // otherwise marks every row pending, locks the editing controls, keeps the system awake and
-    // hands the rows and `options` (the three boxes' settings, as the dialog read them) to a
-    // new worker.
+    // otherwise marks every row pending, locks the editing controls, keeps the system awake,
+    // writes the run's journal and hands the rows and `options` (the three boxes' settings, as
+    // the dialog read them) to a new worker.
     void Start(const PrintOptions& options);
     // The worker has handed a document on (WM_PRINT_STARTING): its row says so.
     void OnStarting(WPARAM index);
@@ -44,7 +45,8 @@ public:
 
 private:
     void Finish();
-    // What every end of a run shares: the system may sleep again, the taskbar button is plain.
+    // What every end of a run shares: the system may sleep again, the taskbar button is plain,
+    // the run's journal goes.
     void EndRun();
 
     HWND m_dialog = nullptr;
@@ -52,6 +54,7 @@ private:
     PrintWorker m_worker;
     keep_awake::SystemRequired m_awake;
     taskbar::Button m_taskbar;
+    run_journal::Writer m_journal;  // the run's list on disk while it runs (run_journal.h)
     PrintOptions m_options;  // the run's, for the rows' results
     int m_total = 0;
     int m_handled = 0;
