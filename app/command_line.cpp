@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/texts.h"
 #include "framework/text.h"
 
 namespace command_line {
@@ -40,6 +41,92 @@ bool IsUsageRequest(std::wstring_view argument) {
 
 bool WantsUsage(const std::vector<std::wstring>& arguments) {
     return std::any_of(arguments.begin(), arguments.end(), [](const std::wstring& a) { return IsUsageRequest(a); });
+}
+
+std::wstring UsageText(const std::wstring& programFile) {
+    return texts::kUsageStart + programFile + texts::kUsageWindow + texts::kUsageIndent + programFile + texts::kUsageRest;
+}
+
+bool WantsPrint(const std::vector<std::wstring>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const std::wstring& a) { return text::EqualsNoCase(a, L"/print"); });
+}
+
+namespace {
+
+// 1-300 in plain decimal digits; nothing for anything else.
+std::optional<int> Copies(const std::wstring& value) {
+    if (value.empty() || value.size() > 3) return std::nullopt;
+    int copies = 0;
+    for (wchar_t c : value) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        copies = copies * 10 + (c - L'0');
+    }
+    if (copies < 1 || copies > kMaxCopies) return std::nullopt;
+    return copies;
+}
+
+bool IsSwitch(const std::wstring& argument) { return !argument.empty() && argument[0] == L'/'; }
+
+}  // namespace
+
+ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments) {
+    ParsedPrint parsed;
+    PrintRequest& request = parsed.request;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (!IsSwitch(argument)) {
+            request.names.push_back(argument);
+            continue;
+        }
+        if (text::EqualsNoCase(argument, L"/print")) continue;
+        const bool takesValue = text::EqualsNoCase(argument, L"/printer") || text::EqualsNoCase(argument, L"/copies") ||
+                                text::EqualsNoCase(argument, L"/suite") || text::EqualsNoCase(argument, L"/report") ||
+                                text::EqualsNoCase(argument, L"/list");
+        if (!takesValue) {
+            parsed.errors.push_back(texts::kArgUnknownSwitch + argument);
+            continue;
+        }
+        // A switch's value is the next argument, unless that is a switch itself (a forgotten value).
+        const bool hasValue = i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty();
+        if (!hasValue) {
+            parsed.errors.push_back(argument + texts::kArgMissingValue);
+            if (i + 1 < arguments.size() && arguments[i + 1].empty()) ++i;
+            continue;
+        }
+        const std::wstring& value = arguments[++i];
+        if (text::EqualsNoCase(argument, L"/printer")) {
+            request.printer = value;
+        } else if (text::EqualsNoCase(argument, L"/copies")) {
+            if (const std::optional<int> copies = Copies(value))
+                request.copies = *copies;
+            else
+                parsed.errors.push_back(texts::kArgBadCopies + value);
+        } else if (text::EqualsNoCase(argument, L"/suite")) {
+            if (text::EqualsNoCase(value, L"ms"))
+                request.suite = 0;
+            else if (text::EqualsNoCase(value, L"wps"))
+                request.suite = 1;
+            else
+                parsed.errors.push_back(texts::kArgBadSuite + value);
+        } else if (text::EqualsNoCase(argument, L"/report")) {
+            request.report = value;
+        } else {
+            request.lists.push_back(value);
+        }
+    }
+    return parsed;
+}
+
+std::vector<LaunchItem> ParsePlain(const std::vector<std::wstring>& arguments) {
+    std::vector<LaunchItem> items;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (text::EqualsNoCase(arguments[i], L"/list") && i + 1 < arguments.size())
+            items.push_back({arguments[++i], true});
+        else
+            items.push_back({arguments[i], false});
+    }
+    return items;
 }
 
 std::vector<std::wstring> FullPaths(const std::vector<std::wstring>& names) {

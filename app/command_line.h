@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,41 @@ std::vector<std::wstring> Arguments(const wchar_t* commandLine);
 // "/?", "-?", "/help", "-h" or "--help" (letters in any case).
 bool IsUsageRequest(std::wstring_view argument);
 bool WantsUsage(const std::vector<std::wstring>& arguments);
+
+// The usage that "/?" shows, for the program's file name.
+std::wstring UsageText(const std::wstring& programFile);
+
+// "/print" among the arguments (any letter case): the run is started from the command line.
+bool WantsPrint(const std::vector<std::wstring>& arguments);
+
+// What "/print [/printer 名称] [/copies N] [/suite ms|wps] [/report 文件] [/list 列表] 名称…" asks
+// for. Names and files as given; the caller makes them full.
+struct PrintRequest {
+    std::wstring printer;  // empty: the user's default printer
+    int copies = 1;
+    std::int32_t suite = 0;  // kSuiteMsOffice or kSuiteWps
+    std::wstring report;     // empty: none
+    std::vector<std::wstring> lists;
+    std::vector<std::wstring> names;
+};
+
+inline constexpr int kMaxCopies = 300;
+
+// The request, or one line for each argument that is wrong (an unknown switch, a switch without
+// its value, copies outside 1-300 or not a number, a suite other than ms or wps).
+struct ParsedPrint {
+    PrintRequest request;
+    std::vector<std::wstring> errors;
+};
+ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments);
+
+// A plain launch's arguments in order: names, and the files of "/list 列表" pairs, whose entries
+// stand in their place.
+struct LaunchItem {
+    std::wstring name;
+    bool list = false;
+};
+std::vector<LaunchItem> ParsePlain(const std::vector<std::wstring>& arguments);
 
 // Each name made full against the current directory (GetFullPathNameW), in order; an empty
 // name, or one that cannot be made full, is left out.

@@ -6,9 +6,12 @@
 
 #include "app/command_line.h"
 #include "app/recovery.h"
+#include "app/print_command.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
+#include "doclist/list_file.h"
 #include "framework/scoped.h"
+#include "framework/whole_file.h"
 
 CTavrolinApp::CTavrolinApp() { m_restartManagerSupport = true; }
 
@@ -30,7 +33,7 @@ constexpr DWORD kFindWindowWaitMs = 10000;
 constexpr UINT kHandOverWaitMs = 10000;
 
 void ShowUsage() {
-    const std::wstring text = std::wstring(texts::kUsageStart) + AfxGetAppName() + L".exe" + texts::kUsageRest;
+    const std::wstring text = command_line::UsageText(std::wstring(AfxGetAppName()) + L".exe");
     ::MessageBoxW(nullptr, text.c_str(), AfxGetAppName(), MB_OK | MB_ICONINFORMATION);
 }
 
@@ -58,13 +61,30 @@ void HandOver(HWND running, const std::vector<std::wstring>& names) {
 
 BOOL CTavrolinApp::InitInstance() {
     const std::vector<std::wstring> arguments = command_line::Arguments(::GetCommandLineW());
+    // A run from the command line takes neither the single-instance mutex nor the main
+    // window's title: it never receives a later launch's names, and never hands its own over.
+    if (command_line::WantsPrint(arguments)) {
+        m_exitCode = print_command::Run(arguments);
+        return FALSE;
+    }
     if (command_line::WantsUsage(arguments)) {
         ShowUsage();
         return FALSE;
     }
     // Made full here, against the directory this launch was started in, before anything could
-    // change it or the names go to another process.
-    const std::vector<std::wstring> names = command_line::FullPaths(arguments);
+    // change it or the names go to another process. A list's entries stand where it stood.
+    std::vector<std::wstring> names;
+    for (const command_line::LaunchItem& item : command_line::ParsePlain(arguments)) {
+        for (std::wstring& full : command_line::FullPaths({item.name})) {
+            std::string bytes;
+            if (!item.list) {
+                names.push_back(std::move(full));
+            } else if (ReadWholeFile(full, bytes) == 0) {
+                for (std::wstring& entry : doclist::ListFileEntries(bytes, doclist::FolderOfFile(full)))
+                    names.push_back(std::move(entry));
+            }
+        }
+    }
 
     UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, texts::kSingleInstanceMutex));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {

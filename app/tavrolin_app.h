@@ -8,7 +8,9 @@ public:
     ~CTavrolinApp() override;
     const MessageMap* GetMessageMap() const override;
     BOOL InitInstance() override;
+    int ExitInstance() override { return m_exitCode; }
 
 private:
     HANDLE m_instanceMutex = nullptr;
+    int m_exitCode = 0;
 };

@@ -5,13 +5,20 @@
 #include <unordered_set>
 
 #include "app/command_line.h"
+#include "app/run_records.h"
 #include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
 #include "ui/about_dlg.h"
 #include "ui/painting.h"
 
+namespace {
+// Posted to itself once the window is up, in "/print" mode.
+constexpr UINT WM_START_UNATTENDED = WM_APP + 20;
+}  // namespace
+
 const MessageEntry CTavrolinDlg::s_messageEntries[] = {
+    OnMessage<&CTavrolinDlg::OnStartUnattended>(WM_START_UNATTENDED),
     OnMessage<&CTavrolinDlg::OnSysCommand>(WM_SYSCOMMAND),
     OnMessage<&CTavrolinDlg::OnPaint>(WM_PAINT),
     OnMessage<&CTavrolinDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
@@ -87,6 +94,20 @@ void CTavrolinDlg::BeginReadingPrinters() {
 }
 
 namespace {
+void SelectByText(HWND box, const std::wstring& text) {
+    const LRESULT i = ::SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (i != CB_ERR) ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+}
+
+void SelectByData(HWND box, DWORD_PTR data) {
+    const int count = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (static_cast<DWORD_PTR>(::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == data) {
+            ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            return;
+        }
+}
+
 void FillPrinterBox(CComboBox& box, const PrinterChoices& choices) {
     for (const std::wstring& name : choices.names) box.AddString(name.c_str());
     // With no printer at all the box stays empty and nothing is selected.
@@ -140,10 +161,30 @@ BOOL CTavrolinDlg::OnInitDialog() {
     // Before the title: a second launch finds the window by it, and its names come after ours.
     if (!m_startNames.empty()) m_documents.AddNames(std::exchange(m_startNames, {}), false);
 
+    if (m_unattended) {
+        // The boxes show what the run uses; a person at the machine sees the run, minimised.
+        m_run.SetUnattended(true);
+        SelectByText(GetDlgItem(IDC_PRINTER), m_unattended->printer);
+        SelectByData(GetDlgItem(IDC_COPIES), static_cast<DWORD_PTR>(m_unattended->copies));
+        SelectByData(GetDlgItem(IDC_SUITE), static_cast<DWORD_PTR>(m_unattended->suite));
+        SetWindowText(texts::kPrintCommandTitle);
+        ::ShowWindow(m_hWnd, SW_SHOWMINNOACTIVE);
+        ::PostMessageW(m_hWnd, WM_START_UNATTENDED, 0, 0);
+        return FALSE;
+    }
     SetWindowText(texts::kMainTitle);
     // Asked once the window is up, over it.
     if (m_cutRun) ::PostMessageW(m_hWnd, WM_OFFER_CUT_RUN, 0, 0);
     return TRUE;
+}
+
+void CTavrolinDlg::PrintUnattended(const PrintOptions& options) { m_unattended = options; }
+
+LRESULT CTavrolinDlg::OnStartUnattended(WPARAM, LPARAM) {
+    if (!m_unattended || m_run.Active()) return 0;
+    m_unattendedStart = m_run.Start(*m_unattended);
+    if (m_unattendedStart != RunStart::Started) Exit();
+    return 0;
 }
 
 bool CTavrolinDlg::OnSysCommand(UINT id, LPARAM) {
@@ -289,6 +330,8 @@ std::optional<LRESULT> CTavrolinDlg::OnContextMenu(WPARAM window, LPARAM positio
 
 LRESULT CTavrolinDlg::OnPrintProgress(WPARAM index, LPARAM result) {
     m_run.OnProgress(index, result);
+    // A run from the command line ends the program with it.
+    if (m_unattended && index == kRunFinished) Exit();
     return 0;
 }
 
@@ -305,6 +348,11 @@ void CTavrolinDlg::OnOK() { ConfirmExit(); }
 void CTavrolinDlg::OnCancel() { ConfirmExit(); }
 
 void CTavrolinDlg::ConfirmExit() {
+    // A run from the command line asks nobody: closing its window stops it.
+    if (m_unattended) {
+        Exit();
+        return;
+    }
     // A run goes on while the question is open.
     if (MessageBox(texts::kConfirmExit, AfxGetAppName(), MB_YESNO) != IDYES) return;
     Exit();
@@ -320,5 +368,6 @@ void CTavrolinDlg::Exit() {
     // The worker is stopped and waited for, and the user's default printer is put back,
     // before the window goes.
     m_run.Shutdown();
+    if (m_unattended) m_unattendedRecords = RunRecords(m_documents);
     CDialogEx::OnCancel();
 }

@@ -4,18 +4,20 @@
 #pragma once
 
 #include <future>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "doclist/document_list.h"
 #include "framework/framework.h"
+#include "run/result_csv.h"
 #include "run/run_controller.h"
 #include "run/run_journal.h"
 #include "ui/dpi.h"
 
 // Posted by the window to itself once it is up, when a cut-off run's list is to be offered.
-inline constexpr UINT WM_OFFER_CUT_RUN = WM_APP + 20;
+inline constexpr UINT WM_OFFER_CUT_RUN = WM_APP + 21;  // WM_APP + 20 starts a "/print" run
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -48,6 +50,12 @@ public:
     void AddOnStart(std::vector<std::wstring> names) { m_startNames = std::move(names); }
     // A cut-off run's journal (RecoverAfterCut), offered once the window is up.
     void OfferCutRun(std::optional<run_journal::CutRun> cutRun) { m_cutRun = std::move(cutRun); }
+    // "/print": the window shows minimised under its own title, starts the run with `options` by
+    // itself once it is up, asks nothing and ends the program when the run is over.
+    void PrintUnattended(const PrintOptions& options);
+    // How that run's start went, and the rows as the run left them (read as the window went).
+    RunStart UnattendedStart() const { return m_unattendedStart; }
+    const std::vector<ResultRecord>& UnattendedRecords() const { return m_unattendedRecords; }
 
 protected:
     void DoDataExchange() override;
@@ -74,6 +82,7 @@ protected:
     void OnClearList();
 
     void OnStart();
+    LRESULT OnStartUnattended(WPARAM, LPARAM);
     // The printer, copies and suite as the three boxes stand.
     PrintOptions ChosenOptions() const;
     // The three boxes set to `options`, each where its item is still there.
@@ -105,4 +114,7 @@ private:
     dpi::DialogScaler m_dpiScaler;
     std::vector<std::wstring> m_startNames;
     std::optional<run_journal::CutRun> m_cutRun;
+    std::optional<PrintOptions> m_unattended;
+    RunStart m_unattendedStart = RunStart::Started;
+    std::vector<ResultRecord> m_unattendedRecords;
 };

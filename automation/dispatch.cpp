@@ -95,8 +95,15 @@ std::vector<VARIANT> LastFirst(std::initializer_list<Arg> args) {
     return out;
 }
 
+// The cause a server gave: its scode, or its error number in wCode (which it uses instead), or
+// the call's own result when it gave neither. The exception must have been filled in first.
+HRESULT ExceptionCause(const EXCEPINFO& info, HRESULT hr) {
+    if (info.scode) return info.scode;
+    if (info.wCode) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode);
+    return hr;
+}
+
 std::wstring TakeExceptionText(EXCEPINFO& info) {
-    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
     std::wstring text = info.bstrDescription ? info.bstrDescription : L"";
     ::SysFreeString(info.bstrSource);
     ::SysFreeString(info.bstrDescription);
@@ -129,7 +136,9 @@ Variant Invoke(const DispatchRef& object, DISPID member, WORD kind, std::initial
         HRESULT hr = object.get()->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, kind, &dp,
                                           kind == DISPATCH_PROPERTYPUT ? nullptr : &result.get(), &info, &argErr);
         if (SUCCEEDED(hr)) return result;
-        const HRESULT cause = hr == DISP_E_EXCEPTION && info.scode ? info.scode : hr;
+        // A server may leave its exception to be filled in on demand: nothing in it is there before.
+        if (hr == DISP_E_EXCEPTION && info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+        const HRESULT cause = hr == DISP_E_EXCEPTION ? ExceptionCause(info, hr) : hr;
         std::wstring text = hr == DISP_E_EXCEPTION ? TakeExceptionText(info) : L"";
         if (IsBusyRejection(cause)) {
             DWORD delay = RetryDelay(static_cast<DWORD>(::GetTickCount64() - start));

@@ -83,6 +83,15 @@ bool IsSystemProgram(HANDLE process) {
     return text::Lower(path).starts_with(folder);
 }
 
+// A handle of the caller's own to a watched process: a start retried meanwhile (Before) closes
+// the list's handles, and a closed handle's value can name another object by the time it is used.
+UniqueHandle Duplicate(HANDLE h) {
+    HANDLE own = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), h, ::GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return UniqueHandle();
+    return UniqueHandle(own);
+}
+
 HANDLE OpenToWatch(DWORD id) {
     // Query and wait only: a process we may not end must still be watchable.
     return ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
@@ -378,13 +387,18 @@ void StartedServer::ServedBy(DWORD pid) {
         if (Contains(m->userHeld, pid)) m->holdsUserWork = true;
         return;
     }
-    if (Find(m->origin.before, pid)) {
-        // Running before the start: the user's own application, which the run only borrows.
+    // Running before the start, or started meanwhile by a process that was (the user's shell:
+    // a PowerPoint the user opened during the start serves the run's object too): the user's
+    // own application, which the run only borrows.
+    const ProcessOrigin& o = m->origin;
+    const ProcessEntry* seen = Find(o.seen, pid);
+    const bool users = Find(o.before, pid) || (seen && Find(o.before, seen->parent) && !Contains(o.launchers, seen->parent) &&
+                                               !Contains(o.carried, seen->parent));
+    if (users) {
         if (HANDLE h = OpenToWatch(pid)) m->processes.push_back({pid, 0, false, UniqueHandle(h)});
         m->holdsUserWork = true;
         return;
     }
-    const ProcessEntry* seen = Find(m->origin.seen, pid);
     m->AddOwn(pid, seen ? seen->parent : 0);
 }
 
@@ -422,19 +436,20 @@ bool StartedServer::StartedAny() const { return !OwnIds().empty(); }
 std::vector<DWORD> StartedServer::OwnIds() const { return m->Ids(true); }
 
 ULONGLONG StartedServer::CpuTime() const {
-    std::vector<std::pair<DWORD, HANDLE>> watched;
+    // Read through handles of the sample's own, used with the lock released.
+    std::vector<std::pair<DWORD, UniqueHandle>> watched;
     {
         std::lock_guard guard(m->lock);
-        for (const State::Process& p : m->processes) watched.emplace_back(p.id, p.handle.get());
+        for (const State::Process& p : m->processes)
+            if (UniqueHandle h = Duplicate(p.handle.get())) watched.emplace_back(p.id, std::move(h));
     }
-    // The handles stay open while the server is watched: nothing is removed from the list.
     ULONGLONG total = 0;
     for (const auto& [id, handle] : watched) {
         // One that has ended does no more work, and its id may already name another process.
-        if (::WaitForSingleObject(handle, 0) != WAIT_TIMEOUT) continue;
+        if (::WaitForSingleObject(handle.get(), 0) != WAIT_TIMEOUT) continue;
         FILETIME created, exited, kernel, user;
         ULONGLONG process = 0;
-        if (::GetProcessTimes(handle, &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
+        if (::GetProcessTimes(handle.get(), &created, &exited, &kernel, &user)) process = Ticks(kernel) + Ticks(user);
         // The threads' figure where there is one: Wine gives another process's own figure as
         // nothing at all, or, for a server still starting, as time it did not use.
         const ULONGLONG threads = ThreadCpuTime(id);
@@ -448,22 +463,24 @@ std::vector<HWND> StartedServer::VisibleWindows(std::wstring* texts) const { ret
 std::vector<HWND> StartedServer::OwnVisibleWindows() const { return WindowsOf(m->Ids(true), nullptr); }
 
 bool StartedServer::WaitEnded(DWORD ms) const {
-    std::vector<HANDLE> own;
+    std::vector<UniqueHandle> own;  // its own, as CpuTime's: End waits here on the sampler's thread
     {
         std::lock_guard guard(m->lock);
-        for (const State::Process& p : m->processes)
-            if (p.own) own.push_back(p.handle.get());
+        for (const State::Process& p : m->processes) {
+            if (!p.own) continue;
+            if (UniqueHandle h = Duplicate(p.handle.get())) own.push_back(std::move(h));
+        }
     }
     const Deadline deadline(ms);
-    for (HANDLE h : own)
-        if (::WaitForSingleObject(h, deadline.Left()) != WAIT_OBJECT_0) return false;
+    for (const UniqueHandle& h : own)
+        if (::WaitForSingleObject(h.get(), deadline.Left()) != WAIT_OBJECT_0) return false;
     return true;
 }
 
 bool StartedServer::End() {
     struct Target {
         DWORD id;
-        HANDLE handle;
+        UniqueHandle handle;  // its own, as CpuTime's
         bool helper;
     };
     std::vector<Target> targets;
@@ -474,13 +491,13 @@ bool StartedServer::End() {
             if (!p.own) continue;
             const bool helper = std::any_of(m->processes.begin(), m->processes.end(),
                                             [&](const State::Process& q) { return q.own && q.id == p.parent; });
-            targets.push_back({p.id, p.handle.get(), helper});
+            if (UniqueHandle h = Duplicate(p.handle.get())) targets.push_back({p.id, std::move(h), helper});
         }
     }
     // The right to end is asked for on its own: a process we may watch but not end stays
     // watched. The watch handle keeps the id from being reused meanwhile.
     auto terminate = [](const Target& t) {
-        if (::WaitForSingleObject(t.handle, 0) != WAIT_TIMEOUT) return;
+        if (::WaitForSingleObject(t.handle.get(), 0) != WAIT_TIMEOUT) return;
         UniqueHandle end(::OpenProcess(PROCESS_TERMINATE, FALSE, t.id));
         if (end) ::TerminateProcess(end.get(), 1);
     };
@@ -489,7 +506,7 @@ bool StartedServer::End() {
         if (!t.helper) terminate(t);
     const Deadline grace(kHelperGraceMs);
     for (const Target& t : targets)
-        if (t.helper && ::WaitForSingleObject(t.handle, grace.Left()) == WAIT_TIMEOUT) terminate(t);
+        if (t.helper && ::WaitForSingleObject(t.handle.get(), grace.Left()) == WAIT_TIMEOUT) terminate(t);
     // So that the next start of the same class finds the old one gone.
     WaitEnded(kEndWaitMs);
     return true;

@@ -61,7 +61,8 @@ public:
     // Call after it was created (or failed to be).
     void After();
     // The process that serves the created object, from the window handle the server gave.
-    // One that ran before the start is the user's: watched, never ended.
+    // One that ran before the start, or came up meanwhile from a parent that did (the user's
+    // shell), is the user's: watched, never ended.
     void ServedBy(DWORD pid);
     // Takes in the helpers the run's own processes started since (they are the run's too).
     void Refresh();

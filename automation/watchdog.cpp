@@ -69,19 +69,26 @@ void OwnJobs::Open(const std::wstring& printer) {
     for (DWORD i = 0; i < count; ++i) m_before.push_back(jobs[i].JobId);
 }
 
+ULONGLONG OwnJobsProgress(const std::vector<QueuedJob>& jobs, const std::vector<DWORD>& before, const std::wstring& user) {
+    ULONGLONG progress = 0;
+    for (const QueuedJob& job : jobs) {
+        if (std::find(before.begin(), before.end(), job.id) != before.end()) continue;
+        if (!job.user.empty() && !user.empty() && !text::EqualsNoCase(job.user, user)) continue;
+        progress += 1 + (static_cast<ULONGLONG>(job.size) << 8) + job.pagesPrinted;
+    }
+    return progress;
+}
+
 ULONGLONG OwnJobs::Progress() const {
     if (!m_printer) return 0;
     DWORD count = 0;
     const std::vector<BYTE> buffer = Jobs(m_printer, count);
-    const auto* jobs = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
-    ULONGLONG progress = 0;
-    for (DWORD i = 0; i < count; ++i) {
-        const JOB_INFO_2W& job = jobs[i];
-        if (std::find(m_before.begin(), m_before.end(), job.JobId) != m_before.end()) continue;
-        if (job.pUserName && *job.pUserName && !m_user.empty() && !text::EqualsNoCase(job.pUserName, m_user)) continue;
-        progress += 1 + (static_cast<ULONGLONG>(job.Size) << 8) + job.PagesPrinted;
-    }
-    return progress;
+    const auto* listed = reinterpret_cast<const JOB_INFO_2W*>(buffer.data());
+    std::vector<QueuedJob> jobs;
+    for (DWORD i = 0; i < count; ++i)
+        jobs.push_back({listed[i].JobId, listed[i].pUserName ? listed[i].pUserName : L"", listed[i].Size,
+                        listed[i].PagesPrinted});
+    return OwnJobsProgress(jobs, m_before, m_user);
 }
 
 Watchdog::Watchdog(WatchdogLimits limits, const std::atomic<bool>* stop)

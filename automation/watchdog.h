@@ -43,6 +43,18 @@ struct ServerActivity {
 };
 bool ShouldGiveUp(const ServerActivity& a, const WatchdogLimits& limits);
 
+// One job on a printer's queue, as the spooler lists it.
+struct QueuedJob {
+    DWORD id;
+    std::wstring user;  // empty when the spooler does not say
+    DWORD size;         // bytes spooled so far
+    DWORD pagesPrinted;
+};
+// The run's own jobs among `jobs` (not among `before`, the jobs queued when the server started,
+// and sent by `user`, or by nobody the spooler names) folded into one figure that moves while
+// one of them is being written.
+ULONGLONG OwnJobsProgress(const std::vector<QueuedJob>& jobs, const std::vector<DWORD>& before, const std::wstring& user);
+
 // The run's own print jobs on the chosen printer: those that arrived since the document's
 // server started, sent by this user. A colleague's job on a shared queue is not our server's
 // work.

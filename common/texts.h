@@ -8,6 +8,11 @@
 namespace texts {
 inline constexpr const wchar_t* kMainTitle = L"Tavrolin V" TAVROLIN_VERSION_SHORT L"    <支持批量打印doc,docx,xls,xlsx,ppt,pptx文档>";
 inline constexpr const wchar_t* kSingleInstanceMutex = L"Tavrolin";
+// The window of a run started by "/print": another title, so a later launch never takes it for
+// the window to hand its names to.
+inline constexpr const wchar_t* kPrintCommandTitle = L"Tavrolin V" TAVROLIN_VERSION_SHORT L"    命令行打印";
+// The lock every print run of a user session holds for its whole length.
+inline constexpr const wchar_t* kRunLockName = L"Local\\Tavrolin.PrintRun";
 inline constexpr const wchar_t* kColumnPath = L"文件路径";
 inline constexpr const wchar_t* kColumnStatus = L"状态";
 inline constexpr const wchar_t* kPending = L"待处理";
@@ -58,6 +63,21 @@ inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
 inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
 // At the start after a run that was cut off (ended from outside, a crash, a power cut).
 inline constexpr const wchar_t* kOfferCutRun = L"上次打印没有正常结束。要恢复当时的文件列表吗？";
+inline constexpr const wchar_t* kAnotherRunActive = L"另一批文档正在打印，请稍后再试";
+
+// What "/print" writes to the console it was started from.
+inline constexpr const wchar_t* kArgUnknownSwitch = L"未知的开关：";
+inline constexpr const wchar_t* kArgMissingValue = L" 后面缺少名称或数值";
+inline constexpr const wchar_t* kArgBadCopies = L"份数必须是 1 到 300 之间的整数：";
+inline constexpr const wchar_t* kArgBadSuite = L"办公软件只能是 ms 或 wps：";
+inline constexpr const wchar_t* kArgListUnreadable = L"无法读取列表文件：";
+inline constexpr const wchar_t* kPrinterNotFound = L"找不到打印机：";
+inline constexpr const wchar_t* kNoDefaultPrinter = L"没有默认打印机";
+inline constexpr const wchar_t* kSummaryPrinted = L"打印结束：成功 ";
+inline constexpr const wchar_t* kSummaryFailed = L" 个，失败 ";
+inline constexpr const wchar_t* kSummaryEnd = L" 个";
+inline constexpr const wchar_t* kFailedLine = L"失败：";
+inline constexpr const wchar_t* kReportUnwritable = L"无法写入结果文件：";
 
 // The list's context menu and its questions.
 inline constexpr const wchar_t* kMenuOpenLocation = L"打开文件所在位置";
@@ -90,14 +110,25 @@ inline constexpr const wchar_t* kPrinterPaperJam = L"卡纸";
 inline constexpr const wchar_t* kPrinterNotAccepting = L"不接受打印任务";
 inline constexpr const wchar_t* kPrinterNeedsAttention = L"需要人工干预";
 
-// The usage box of "/?"; the program's file name goes between the two parts.
+// The usage of "/?": kUsageStart, the program's file name, kUsageWindow, an indent, the name
+// again, kUsageRest.
 inline constexpr const wchar_t* kUsageStart = L"用法：";
+inline constexpr const wchar_t* kUsageWindow = L" [/list 列表.txt] [文件 ...]\r\n";
+inline constexpr const wchar_t* kUsageIndent = L"      ";
 inline constexpr const wchar_t* kUsageRest =
-    L" [文件 ...]\r\n\r\n"
+    L" /print [/printer 名称] [/copies N] [/suite ms|wps] [/report 结果.csv] [/list 列表.txt] 文件或目录 ...\r\n\r\n"
     L"命令行上的文件会加入文件列表，规则与拖入列表相同：只加入 Word、Excel 和 PowerPoint 文档，"
-    L"列表中已有的文件不会重复加入。含空格的路径请加英文引号，相对路径按当前目录补全。\r\n\r\n"
+    L"列表中已有的文件不会重复加入。含空格的路径请加英文引号，相对路径按当前目录补全。"
+    L"/list 读入列表文件（每行一个路径，UTF-8、UTF-16 或 ANSI）。\r\n\r\n"
     L"程序已在运行时，文件会加入正在运行的窗口；正在打印时不加入。\r\n\r\n"
     L"也可以把文件拖到程序图标上，或使用右键菜单中的“打开方式”和“发送到”。\r\n\r\n"
+    L"/print    不经询问直接打印，结束后自动退出；目录中的文档（不含子目录）也一并打印\r\n"
+    L"/printer  打印机名称（不区分大小写），默认为系统默认打印机\r\n"
+    L"/copies   每个文件的份数，1 到 300，默认为 1\r\n"
+    L"/suite    ms（MS Office，默认）或 wps\r\n"
+    L"/report   把每个文件的结果写入 CSV 文件\r\n\r\n"
+    L"/print 的退出代码：0 全部打印；1 有文件失败；2 参数错误；3 打印机不存在或不可用（未打印）；"
+    L"4 没有可打印的文档；5 另一批文档正在打印\r\n\r\n"
     L"/?    显示本说明";
 
 // Why a row is "失败", shown as the row's tip.

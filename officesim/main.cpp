@@ -3,6 +3,8 @@
 //   officesim.exe /unregserver [ProgID...]   remove them again
 //   officesim.exe /role <ProgID> -Embedding  serve one role (started by COM)
 //   officesim.exe /role <ProgID> /user       the user's own copy: a window, up until it is closed
+//   officesim.exe /role <ProgID> /user /hidden   the same, started by another program with no window
+//   officesim.exe /helper <seconds>          a server's helper: works that long and ends, or (0) idles
 //   officesim.exe /guard <handle>            started by a shared server: cleans up after it if it is killed
 //   officesim.exe /shell                     a stand-in for the user's shell: starts the user's copies asked for
 #include <windows.h>
@@ -27,6 +29,9 @@ constexpr UINT kRevoke = WM_APP + 3;
 constexpr UINT kUserClosed = WM_APP + 4;
 constexpr UINT kIdleMs = 60000;      // started but never used: give up
 constexpr UINT kQuitGraceMs = 5000;  // told to quit but still held: end anyway, as Office does
+constexpr DWORD kUserCopyWaitMs = 10000;  // how long a starting server waits for the user's copy
+constexpr DWORD kHandOverMs = 1500;       // a second start stays this long after handing over (Wine looks once a second)
+constexpr DWORD kIdleHelperMs = 600000;   // an idle helper left behind ends by itself at last
 
 const Role* g_role = nullptr;
 Behaviour g_behaviour;
@@ -37,6 +42,7 @@ LONG g_objects = 0;
 bool g_served = false;
 HWND g_mainWindow = nullptr;
 HWND g_userDocument = nullptr;
+HANDLE g_helper = nullptr;
 
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -269,9 +275,11 @@ int Shell() {
     if (!ask) return 1;
     for (;;) {
         if (WaitForSingleObject(ask, INFINITE) != WAIT_OBJECT_0) break;
+        // "<ProgID>" or "<ProgID> /hidden"
         const std::wstring progId = ReadSetting(L"", kShellStartValue);
         if (progId.empty()) continue;
-        std::wstring command = L"\"" + ModulePath() + L"\" /role " + progId + L" /user";
+        std::wstring command = L"\"" + ModulePath() + L"\" /role " + progId.substr(0, progId.find(L' ')) + L" /user";
+        if (progId.find(L" /hidden") != std::wstring::npos) command += L" /hidden";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -284,18 +292,37 @@ int Shell() {
     return 0;
 }
 
-// Asks the stand-in shell to start the user's copy of `progId`, and gives it a moment to start.
-void AskShellForUserCopy(const std::wstring& progId) {
+// Asks the stand-in shell to start the user's copy of `progId` and waits until it has registered
+// its class (or would have). True when that copy now serves every client of this role, as a
+// single-instance application that was already running does.
+bool AskShellForUserCopy(const Role& role, const std::wstring& progId, bool hidden) {
     HANDLE ask = OpenEventW(EVENT_MODIFY_STATE, FALSE, kShellEvent);
-    if (!ask) return;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kShellStartValue, REG_SZ, progId.c_str(),
-                    DWORD((progId.size() + 1) * sizeof(wchar_t)));
+    if (!ask) return false;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kUserCopyReadyEvent);
+    const std::wstring value = progId + (hidden ? L" /hidden" : L"");
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kShellStartValue, REG_SZ, value.c_str(),
+                    DWORD((value.size() + 1) * sizeof(wchar_t)));
     SetEvent(ask);
     CloseHandle(ask);
-    Sleep(300);
+    const bool started = ready && WaitForSingleObject(ready, kUserCopyWaitMs) == WAIT_OBJECT_0;
+    if (ready) CloseHandle(ready);
+    return started && SharedProcess(role) && _wcsicmp(role.progId, progId.c_str()) == 0;
 }
 
-int Serve(const Role& role, bool user) {
+// A helper of the server's (a print or cloud helper): works for `seconds` and ends, or with 0
+// waits without work until it is ended. It outlives its server unless ended.
+int Helper(DWORD seconds) {
+    if (seconds == 0) {
+        Sleep(kIdleHelperMs);
+        return 0;
+    }
+    const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds) * 1000;
+    volatile unsigned long spin = 0;
+    while (GetTickCount64() < end) spin = spin + 1;
+    return 0;
+}
+
+int Serve(const Role& role, bool user, bool hidden) {
     g_role = &role;
     g_behaviour = LoadBehaviour(role);
     g_mainThread = GetCurrentThreadId();
@@ -309,7 +336,14 @@ int Serve(const Role& role, bool user) {
     g_mainWindow = CreateMainWindow(role);
     if (!user) {
         // What happens while the application starts, before it takes its first client.
-        if (!g_behaviour.userCopyAtStart.empty()) AskShellForUserCopy(g_behaviour.userCopyAtStart);
+        if (!g_behaviour.userCopyAtStart.empty() &&
+            AskShellForUserCopy(role, g_behaviour.userCopyAtStart, g_behaviour.userCopyHidden)) {
+            // The user's copy serves this start's client: this one hands over and ends.
+            Sleep(kHandOverMs);
+            CoRegisterMessageFilter(nullptr, nullptr);
+            CoUninitialize();
+            return 0;
+        }
         if (g_behaviour.startWindow) ShowStartWindow(role);
     }
     CLSID clsid;
@@ -324,6 +358,13 @@ int Serve(const Role& role, bool user) {
         CoUninitialize();
         return 1;
     }
+    // A server that asked for the user's copy waits for this.
+    if (user) {
+        if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kUserCopyReadyEvent)) {
+            SetEvent(ready);
+            CloseHandle(ready);
+        }
+    }
     // A launcher that started this server waits for this before it ends.
     if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE,
                                   (L"Local\\officesim-ready-" + std::to_wstring(GetCurrentProcessId())).c_str())) {
@@ -337,7 +378,7 @@ int Serve(const Role& role, bool user) {
 
     // The user's copy holds its own application object, as the open window does.
     SimObject* userApp = user ? new SimObject(ObjectKind::Application) : nullptr;
-    if (user) OpenUserWindow(role);
+    if (user && !hidden) OpenUserWindow(role);
 
     UINT_PTR idleTimer = SetTimer(nullptr, 0, kIdleMs, nullptr);
     UINT_PTR quitTimer = 0;
@@ -383,6 +424,10 @@ Behaviour LoadBehaviour(const Role& role) {
     b.userDocument = ReadSettingNumber(role.progId, kUserDocumentValue) != 0;
     b.startWindow = ReadSettingNumber(role.progId, kStartWindowValue) != 0;
     b.userCopyAtStart = ReadSetting(role.progId, kUserCopyAtStartValue);
+    b.userCopyHidden = ReadSettingNumber(role.progId, kUserCopyHiddenValue) != 0;
+    const std::wstring helper = ReadSetting(role.progId, kHelperValue);
+    b.helper = !helper.empty();
+    b.helperWorkMs = helper == L"idle" ? 0 : DWORD(wcstoul(helper.c_str(), nullptr, 10)) * 1000;
     std::wstring unknown = ReadSetting(role.progId, kUnknownMembersValue);
     for (const wchar_t* p = unknown.c_str(); *p;) {
         wchar_t* end = nullptr;
@@ -431,6 +476,21 @@ void OpenUserDocument() {
 
 bool UserDocumentOpen() { return g_userDocument != nullptr; }
 
+void StartHelper() {
+    if (!g_behaviour.helper || g_helper) return;
+    std::wstring command = L"\"" + ModulePath() + L"\" /helper " + std::to_wstring(g_behaviour.helperWorkMs / 1000);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    CloseHandle(pi.hThread);
+    g_helper = pi.hProcess;
+}
+
+void WaitForHelper() {
+    if (g_helper && g_behaviour.helperWorkMs) WaitForSingleObject(g_helper, INFINITE);
+}
+
 void DiscardUserDocument(std::vector<std::wstring> fields) {
     fields[5] = L"discard:userdoc";
     AppendLogLine(fields);
@@ -455,12 +515,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             return officesim::Registration(is(args[i], L"regserver"),
                                            std::vector<std::wstring>(args.begin() + i + 1, args.end()));
         if (is(args[i], L"shell")) return officesim::Shell();
+        if (is(args[i], L"helper") && i + 1 < args.size())
+            return officesim::Helper(DWORD(wcstoul(args[i + 1].c_str(), nullptr, 10)));
         if (is(args[i], L"guard") && i + 1 < args.size())
             return officesim::Guard(reinterpret_cast<HANDLE>(UINT_PTR(wcstoull(args[i + 1].c_str(), nullptr, 10))));
         if (is(args[i], L"role") && i + 1 < args.size()) {
             const officesim::Role* role = officesim::FindRole(args[i + 1]);
             bool user = i + 2 < args.size() && is(args[i + 2], L"user");
-            return role ? officesim::Serve(*role, user) : 2;
+            bool hidden = user && i + 3 < args.size() && is(args[i + 3], L"hidden");
+            return role ? officesim::Serve(*role, user, hidden) : 2;
         }
     }
     return 2;

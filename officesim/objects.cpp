@@ -554,6 +554,9 @@ HRESULT SimObject::Open(const Member& member, const std::vector<VARIANT*>& args,
     if (traits.notify && family == Family::Excel && !isFalse(10))
         Prompt(PromptKind::Notify, path, call.fields, call.logged);
 
+    // A server that brings helpers up once it runs (a print or cloud helper) starts its first here.
+    StartHelper();
+
     // The user opens a document of their own meanwhile, and it lands in this process.
     if ((traits.userDocument || (behaviour.userDocument && !State().userDocumentSeen)) && !UserDocumentOpen()) {
         State().userDocumentSeen = true;
@@ -585,6 +588,10 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
     if (copies < 1 || copies > 32767)
         return Raise(excep, L"Copies out of range: " + std::to_wstring(copies), E_INVALIDARG);
     if (CurrentBehaviour().failPrintOut) return Raise(excep, L"Printing failed (asked to fail).", E_FAIL);
+    // The user opens a document of their own while this one prints, and it lands here too.
+    if (traits_.userDocumentAtPrint && !UserDocumentOpen()) OpenUserDocument();
+    // The helper renders the pages; the server waits for it, working no more than a person would.
+    WaitForHelper();
 
     PrintRequest request;
     request.path = path_;

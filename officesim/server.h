@@ -26,6 +26,9 @@ struct Behaviour {
     bool userDocument = false;  // the first Open brings a document of the user's into the process
     bool startWindow = false;   // an activation window before the class object is registered
     std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this during the start
+    bool userCopyHidden = false;   // ... with no window (started hidden by another program)
+    bool helper = false;           // the first Open starts a helper process
+    DWORD helperWorkMs = 0;        // the helper works this long and PrintOut waits for it; 0: it idles
 };
 
 Behaviour LoadBehaviour(const Role& role);
@@ -62,5 +65,10 @@ void OpenUserDocument();
 bool UserDocumentOpen();
 // Quit or closing every document would throw the user's work away: logged, and the window goes.
 void DiscardUserDocument(std::vector<std::wstring> fields);
+
+// The helper process the role's Helper behaviour asks for: started once, at the first Open.
+void StartHelper();
+// Waits (without work of its own) until a working helper is done.
+void WaitForHelper();
 
 }  // namespace officesim

@@ -52,6 +52,10 @@ inline constexpr wchar_t kLingerValue[] = L"Linger";              // REG_DWORD, 
 inline constexpr wchar_t kUserDocumentValue[] = L"UserDocument";  // REG_DWORD, a user's document arrives
 inline constexpr wchar_t kStartWindowValue[] = L"StartWindow";    // REG_DWORD, a window before registering
 inline constexpr wchar_t kUserCopyAtStartValue[] = L"UserCopyAtStart";  // REG_SZ ProgID the shell starts
+inline constexpr wchar_t kUserCopyHiddenValue[] = L"UserCopyHidden";    // REG_DWORD, that copy shows no window
+inline constexpr wchar_t kHelperValue[] = L"Helper";                    // REG_SZ "idle" or seconds of work
+// A user's copy sets this event (when it exists) once it has registered its class, or would have.
+inline constexpr wchar_t kUserCopyReadyEvent[] = L"Local\\officesim-user-ready";
 // The stand-in shell ("officesim.exe /shell") starts the user's copy named in HKCU\<kSettingsKey>
 // kShellStartValue when this event is set.
 inline constexpr wchar_t kShellEvent[] = L"Local\\officesim-shell";

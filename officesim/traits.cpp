@@ -58,7 +58,7 @@ Traits ParseTraits(const std::wstring& text) {
         } else if (name == L"notify") {
             traits.notify = true;
         } else if (name == L"userdoc") {
-            traits.userDocument = true;
+            (value == L"print" ? traits.userDocumentAtPrint : traits.userDocument) = true;
         } else if (name == L"spool") {
             traits.spoolMs = Milliseconds(value);
         } else if (name == L"print") {

@@ -30,6 +30,7 @@ struct Traits {
     bool readOnlyRecommended = false;  // Excel: asks whether to open read-only
     bool notify = false;         // Excel: in use by another, asks how to open
     bool userDocument = false;   // opening it brings a document of the user's into this server
+    bool userDocumentAtPrint = false;  // ... while it prints, after its Open was counted
     DWORD spoolMs = 0;           // background spooling takes this long (PowerPoint)
     DWORD printMs = 0;           // a long print that keeps working for this long
     std::vector<HangSpec> hangs;

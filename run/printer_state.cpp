@@ -25,7 +25,7 @@ std::optional<PrinterState> ReadPrinterState(const std::wstring& printer) {
     return state;
 }
 
-std::wstring PrinterQuestion(const std::wstring& printer, const std::optional<PrinterState>& state) {
+std::wstring PrinterTroubles(const std::optional<PrinterState>& state) {
     if (!state) return {};
     struct Trouble {
         DWORD status;
@@ -51,10 +51,15 @@ std::wstring PrinterQuestion(const std::wstring& printer, const std::optional<Pr
     if (state->attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE) add(texts::kPrinterOffline);
     for (const Trouble& t : kTroubles)
         if (state->status & t.status) add(t.text);
-    if (found.empty()) return {};
     std::wstring list;
     for (const wchar_t* text : found) list += (list.empty() ? L"" : L"、") + std::wstring(text);
-    return texts::kPrinterQuestionStart + printer + texts::kPrinterQuestionState + list + texts::kPrinterQuestionEnd;
+    return list;
+}
+
+std::wstring PrinterQuestion(const std::wstring& printer, const std::optional<PrinterState>& state) {
+    const std::wstring troubles = PrinterTroubles(state);
+    if (troubles.empty()) return {};
+    return texts::kPrinterQuestionStart + printer + texts::kPrinterQuestionState + troubles + texts::kPrinterQuestionEnd;
 }
 
 PrinterStateReader& ReadChosenPrinterState() {

@@ -15,6 +15,9 @@ struct PrinterState {
 // The spooler's PRINTER_INFO_2 of `printer`; nothing when the printer cannot be opened or read.
 std::optional<PrinterState> ReadPrinterState(const std::wstring& printer);
 
+// Every trouble the printer reports, joined by "、"; empty when it reports none (or no state).
+std::wstring PrinterTroubles(const std::optional<PrinterState>& state);
+
 // The question to ask before printing on `printer` in `state`, naming the printer and every
 // trouble it reports; empty when there is nothing to ask (a ready printer, or no state).
 std::wstring PrinterQuestion(const std::wstring& printer, const std::optional<PrinterState>& state);

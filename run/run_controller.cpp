@@ -29,18 +29,28 @@ void PrintRunController::Attach(HWND dialog, DocumentList* documents) {
     m_taskbar.Attach(dialog);
 }
 
-void PrintRunController::Start(const PrintOptions& options) {
+RunStart PrintRunController::Start(const PrintOptions& options) {
     // The button is disabled during a run; a command that arrives anyway starts nothing.
-    if (m_active) return;
+    if (m_active) return RunStart::AnotherRunActive;
     const int n = m_documents->Count();
     if (n == 0) {
-        ::MessageBoxW(m_dialog, texts::kNothingToPrint, AfxGetAppName(), MB_OK);
-        return;
+        if (!m_unattended) ::MessageBoxW(m_dialog, texts::kNothingToPrint, AfxGetAppName(), MB_OK);
+        return RunStart::NothingToPrint;
     }
+    if (!m_lock.TryAcquire()) {
+        if (!m_unattended) ::MessageBoxW(m_dialog, texts::kAnotherRunActive, AfxGetAppName(), MB_OK | MB_ICONWARNING);
+        return RunStart::AnotherRunActive;
+    }
+    // The lock is held from here to the run's end; every refusal below lets go of it.
     const std::wstring question = PrinterQuestion(options.printer, ReadChosenPrinterState()(options.printer));
-    if (!question.empty() &&
-        ::MessageBoxW(m_dialog, question.c_str(), AfxGetAppName(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-        return;
+    if (!question.empty()) {
+        const bool go = !m_unattended && ::MessageBoxW(m_dialog, question.c_str(), AfxGetAppName(),
+                                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+        if (!go) {
+            m_lock.Release();
+            return m_unattended ? RunStart::PrinterTrouble : RunStart::Declined;
+        }
+    }
     for (int i = 0; i < n; ++i) m_documents->SetStatus(i, texts::kPending);
     EnableLockedControls(m_dialog, false);
 
@@ -65,8 +75,10 @@ void PrintRunController::Start(const PrintOptions& options) {
         ::KillTimer(m_dialog, kBusyTimer);
         EndRun();
         EnableLockedControls(m_dialog, true);
-        ::MessageBoxW(m_dialog, texts::kCannotStartRun, AfxGetAppName(), MB_OK);
+        if (!m_unattended) ::MessageBoxW(m_dialog, texts::kCannotStartRun, AfxGetAppName(), MB_OK);
+        return RunStart::CannotStart;
     }
+    return RunStart::Started;
 }
 
 void PrintRunController::OnStarting(WPARAM index) {
@@ -108,6 +120,7 @@ void PrintRunController::Finish() {
 
 void PrintRunController::EndRun() {
     m_journal.End();
+    m_lock.Release();
     m_awake.Release();
     m_taskbar.State(TBPF_NOPROGRESS);
 }
@@ -119,8 +132,9 @@ void PrintRunController::OnTimer() {
 }
 
 void PrintRunController::OnServerStartFailed(DocumentKind kind, std::int32_t suite, PrintOutcome outcome) {
-    // On the way out nobody is asked anything any more.
-    if (m_closing) return;
+    // On the way out nobody is told anything any more, and an unattended run has nobody to
+    // tell: its rows carry the reason.
+    if (m_closing || m_unattended) return;
     ::MessageBoxW(m_dialog, ServerStartFailureText(kind, suite, outcome).c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
 }
 

@@ -7,6 +7,7 @@
 #include "run/keep_awake.h"
 #include "run/print_worker.h"
 #include "run/run_journal.h"
+#include "run/run_lock.h"
 #include "run/taskbar.h"
 
 class DocumentList;
@@ -16,16 +17,25 @@ class DocumentList;
 // call return within this time is not waited for any longer.
 inline constexpr DWORD kStopWaitMs = 15000;
 
+// How Start went.
+enum class RunStart { Started, NothingToPrint, AnotherRunActive, PrinterTrouble, Declined, CannotStart };
+
 class PrintRunController {
 public:
     // The window whose controls, timer and list the runs use.
     void Attach(HWND dialog, DocumentList* documents);
 
-    // "开始打印": refuses an empty list, asks before printing on a printer that reports trouble,
-    // otherwise marks every row pending, locks the editing controls, keeps the system awake,
-    // writes the run's journal and hands the rows and `options` (the three boxes' settings, as
-    // the dialog read them) to a new worker.
-    void Start(const PrintOptions& options);
+    // No run of this controller asks or tells the person anything: each refusal is Start's
+    // answer, a server that cannot start only its rows' reason ("/print").
+    void SetUnattended(bool unattended) { m_unattended = unattended; }
+    bool Unattended() const { return m_unattended; }
+
+    // "开始打印": refuses an empty list and a run while another of the session holds the run lock,
+    // asks before printing on a printer that reports trouble (unattended: refuses), otherwise
+    // takes the lock for the run, marks every row pending, locks the editing controls, keeps the
+    // system awake, writes the run's journal and hands the rows and `options` (the three boxes'
+    // settings, as the dialog read them) to a new worker.
+    RunStart Start(const PrintOptions& options);
     // The worker has handed a document on (WM_PRINT_STARTING): its row says so.
     void OnStarting(WPARAM index);
     // The worker's progress message (WM_PRINT_PROGRESS).
@@ -52,6 +62,7 @@ private:
     HWND m_dialog = nullptr;
     DocumentList* m_documents = nullptr;
     PrintWorker m_worker;
+    RunLock m_lock;
     keep_awake::SystemRequired m_awake;
     taskbar::Button m_taskbar;
     run_journal::Writer m_journal;  // the run's list on disk while it runs (run_journal.h)
@@ -61,5 +72,6 @@ private:
     bool m_failed = false;
     bool m_active = false;
     bool m_closing = false;
+    bool m_unattended = false;
     int m_phase = 0;
 };

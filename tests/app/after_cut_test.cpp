@@ -143,7 +143,7 @@ TEST_F(AfterCut, AKilledRunsDefaultPrinterAndListComeBackAtTheNextStart) {
             ASSERT_EQ(Column0(main), paths);
             EXPECT_EQ(officesim::DefaultPrinter(), chosen_) << "the run had swapped the default printer";
             EXPECT_EQ(printer_record::ReadAll().size(), 1u) << "no record of the swap";
-            EXPECT_EQ(JournalFiles().size(), 1u) << "no journal of the run";
+            EXPECT_EQ(JournalFiles().size(), 1u) << "no journal of the run: " << testing::PrintToString(JournalFiles());
             Kill(program);
         }
         officesim::EndServers();

@@ -81,6 +81,61 @@ TEST(CommandLine, NamesAreMadeFullAgainstTheCurrentDirectory) {
     EXPECT_GT(full.back().size(), 300u);
 }
 
+TEST(CommandLine, PrintRequestTakesEachSwitchsValue) {
+    const command_line::ParsedPrint parsed = command_line::ParsePrint(
+        {L"/Print", L"a.docx", L"/PRINTER", L"Tavrolin-A", L"/copies", L"300", L"/suite", L"WPS", L"/report", L"r.csv",
+         L"/list", L"one.txt", L"b dir", L"/list", L"two.txt"});
+    EXPECT_EQ(parsed.errors, Names{});
+    const command_line::PrintRequest& r = parsed.request;
+    EXPECT_EQ(r.printer, L"Tavrolin-A");
+    EXPECT_EQ(r.copies, 300);
+    EXPECT_EQ(r.suite, 1);
+    EXPECT_EQ(r.report, L"r.csv");
+    EXPECT_EQ(r.lists, (Names{L"one.txt", L"two.txt"}));
+    EXPECT_EQ(r.names, (Names{L"a.docx", L"b dir"}));
+
+    const command_line::PrintRequest defaults = command_line::ParsePrint({L"/print", L"a.doc"}).request;
+    EXPECT_EQ(defaults.printer, L"");
+    EXPECT_EQ(defaults.copies, 1);
+    EXPECT_EQ(defaults.suite, 0);
+}
+
+TEST(CommandLine, PrintRequestNamesEveryWrongArgument) {
+    const struct {
+        Names arguments;
+        size_t errors;
+    } cases[] = {
+        {{L"/print", L"/copies", L"0"}, 1},
+        {{L"/print", L"/copies", L"abc"}, 1},
+        {{L"/print", L"/copies", L"-1"}, 1},
+        {{L"/print", L"/copies", L"0301"}, 1},
+        {{L"/print", L"/copies"}, 1},
+        {{L"/print", L"/printer", L"/copies", L"2"}, 1},
+        {{L"/print", L"/printer", L""}, 1},
+        {{L"/print", L"/suite", L"libre"}, 1},
+        {{L"/print", L"/unknown", L"/report"}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const command_line::ParsedPrint parsed = command_line::ParsePrint(c.arguments);
+        EXPECT_EQ(parsed.errors.size(), c.errors) << testing::PrintToString(parsed.errors);
+        for (const std::wstring& error : parsed.errors) EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(CommandLine, PlainLaunchListsStandWhereTheyAre) {
+    const std::vector<command_line::LaunchItem> items =
+        command_line::ParsePlain({L"a.docx", L"/LIST", L"l.txt", L"b.xls", L"/list"});
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].name, L"a.docx");
+    EXPECT_FALSE(items[0].list);
+    EXPECT_EQ(items[1].name, L"l.txt");
+    EXPECT_TRUE(items[1].list);
+    EXPECT_EQ(items[2].name, L"b.xls");
+    EXPECT_EQ(items[3].name, L"/list");  // without its file: a name like any other, which no rule takes
+    EXPECT_FALSE(items[3].list);
+}
+
 TEST(CommandLine, BlockOfNames) {
     const Names names{L"C:\\我的 文档\\报告.docx", L"C:\\" + std::wstring(300, L'x') + L".xls", L"d"};
     const std::vector<wchar_t> block = command_line::PackNames(names);

@@ -146,3 +146,35 @@ TEST(LaunchWithNames, UsageBoxWithoutWindowOrMutex) {
         EXPECT_EQ(program.Wait(20000), 0);
     }
 }
+
+TEST(LaunchWithNames, ListFilesStandForTheirEntriesAtStartAndInAHandOver) {
+    ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
+    testing_files::TempFolder temp(L"cmdline-list 列表");
+    const std::wstring first = temp.File(L"第一.docx");
+    const std::wstring second = temp.File(L"sub\\second.xlsx");
+    const std::wstring third = temp.File(L"third.pptx");
+    // UTF-8 with a relative entry and a folder the drop rule leaves out; the second in UTF-16.
+    ASSERT_TRUE(testing_files::WriteAll(temp / L"one.txt", testing_files::Narrow(L"\xFEFF第一.docx\r\n\r\nsub\r\n")));
+    const std::wstring two = L"\xFEFFsecond.xlsx\r\n";
+    ASSERT_TRUE(testing_files::WriteAll(temp / L"sub\\two.txt",
+                                        std::string(reinterpret_cast<const char*>(two.data()), two.size() * sizeof(wchar_t))));
+
+    ChildProcess running;
+    {
+        testing_files::CurrentDirectory cd(temp.Path());
+        ASSERT_TRUE(running.Start(ProgramPath(), L"/list one.txt"));
+    }
+    HWND main = WaitForMainWindow(running.Id());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ListedPaths(main), (Names{first}));
+
+    {
+        ChildProcess again;
+        testing_files::CurrentDirectory cd(temp.Path());
+        ASSERT_TRUE(again.Start(ProgramPath(), L"third.pptx /list \"" + temp / L"sub\\two.txt" + L"\""));
+        EXPECT_EQ(again.Wait(30000), 0);
+    }
+    EXPECT_TRUE(testing_ui::PumpUntil([&] { return ListedPaths(main).size() == 3; }, 5000));
+    EXPECT_EQ(ListedPaths(main), (Names{second, third, first}));
+    EndProgram(running, main);
+}

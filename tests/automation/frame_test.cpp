@@ -51,6 +51,114 @@ TEST(Watchdog, GivesUpOnlyOnAServerThatDoesNoWork) {
     for (const Case& c : cases) EXPECT_EQ(ShouldGiveUp(c.activity, limits), c.givesUp) << c.name;
 }
 
+// Whether a job on the chosen queue, read twice during a call, shows the server's work: only
+// a job of this user's (or of nobody the spooler names) that arrived after the server started
+// and grows between the reads. Job 7 was queued before the start.
+TEST(Watchdog, OnlyTheRunsOwnJobsShowTheServersWork) {
+    const std::vector<DWORD> before = {7};
+    const std::wstring me = L"Alice";
+    struct Case {
+        const char* name;
+        DWORD id;
+        const wchar_t* user;
+        DWORD firstSize, secondSize, firstPages, secondPages;
+        bool work;
+    } cases[] = {
+        {"ours, growing", 9, L"alice", 100, 4196, 0, 0, true},
+        {"ours, printing its pages", 9, L"Alice", 4196, 4196, 0, 1, true},
+        {"ours, standing still", 9, L"Alice", 4196, 4196, 1, 1, false},
+        {"no user named, growing", 9, L"", 100, 4196, 0, 0, true},
+        {"another user's, growing", 9, L"bob", 100, 4196, 0, 0, false},
+        {"this user's, queued before the start, growing", 7, L"Alice", 100, 4196, 0, 0, false},
+        {"another user's, queued before the start, growing", 7, L"bob", 100, 4196, 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        const ULONGLONG first = OwnJobsProgress({{c.id, c.user, c.firstSize, c.firstPages}}, before, me);
+        const ULONGLONG second = OwnJobsProgress({{c.id, c.user, c.secondSize, c.secondPages}}, before, me);
+        EXPECT_EQ(first != second, c.work) << c.name;
+    }
+    // A job of ours that arrives is work too; one of another's is not.
+    EXPECT_NE(OwnJobsProgress({}, before, me), OwnJobsProgress({{9, me, 0, 0}}, before, me));
+    EXPECT_EQ(OwnJobsProgress({}, before, me), OwnJobsProgress({{9, L"bob", 0, 0}}, before, me));
+}
+
+// An object of this process that fills its exceptions in only when asked, as servers built on
+// the standard dispatch helpers may. Across processes the proxy's stub asks on the server's side
+// (Wine hands the server's pointer over instead), so only an object in the caller's process
+// shows what the caller does with an exception it has to ask for.
+class LateExceptions final : public IDispatch {
+public:
+    int busy = 0;          // calls turned away as busy first
+    WORD wCode = 0;        // the error as a number, or
+    HRESULT scode = S_OK;  // as a code
+    int calls = 0;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* info, UINT*) override {
+        ++calls;
+        s_current = this;
+        *info = EXCEPINFO{};
+        info->pfnDeferredFillIn = busy-- > 0 ? &FillBusy : &FillError;
+        return DISP_E_EXCEPTION;
+    }
+
+private:
+    static HRESULT STDAPICALLTYPE FillBusy(EXCEPINFO* info) {
+        info->scode = RPC_E_SERVERCALL_RETRYLATER;
+        info->pfnDeferredFillIn = nullptr;
+        return S_OK;
+    }
+    static HRESULT STDAPICALLTYPE FillError(EXCEPINFO* info) {
+        info->bstrDescription = ::SysAllocString(L"Cannot open the document.");
+        info->scode = s_current->scode;
+        info->wCode = s_current->wCode;
+        info->pfnDeferredFillIn = nullptr;
+        return S_OK;
+    }
+    static inline LateExceptions* s_current = nullptr;
+};
+
+TEST(Dispatch, AnExceptionFilledInLateIsReadOnceItIsFilledIn) {
+    struct Case {
+        const char* name;
+        int busy;
+        WORD wCode;
+        HRESULT scode;
+        HRESULT cause;
+        int calls;
+    } cases[] = {
+        {"a code", 0, 0, HRESULT(0x800A1520), HRESULT(0x800A1520), 1},
+        {"a number in place of a code", 0, 5408, S_OK, HRESULT(0x800A1520), 1},
+        {"neither", 0, 0, S_OK, DISP_E_EXCEPTION, 1},
+        {"busy twice, then a code", 2, 0, E_ACCESSDENIED, E_ACCESSDENIED, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LateExceptions object;
+        object.busy = c.busy;
+        object.wCode = c.wCode;
+        object.scode = c.scode;
+        object.AddRef();
+        const DispatchRef ref(&object);
+        try {
+            CallMethod(ref, 1);
+            ADD_FAILURE() << "no error";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.hr, c.cause) << std::hex << e.hr;
+            EXPECT_EQ(e.description, L"Cannot open the document.");
+        }
+        EXPECT_EQ(object.calls, c.calls);
+    }
+}
+
 // Which processes that came up during a server start are the run's own. The program (1) and
 // the system's COM launcher (2) start servers; the user's shell (3) ran before the start.
 TEST(ServerProcesses, TheRunOwnsOnlyWhatWasStartedForItsActivation) {

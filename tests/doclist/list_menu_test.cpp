@@ -185,6 +185,8 @@ TEST(ListMenu, OfferedByEveryWayOfAskingAndOnlyTheSafeItemsDuringARun) {
         FakeRun run(w);
         ASSERT_TRUE(w.dlg().Run().Active());
         Select(w, {1});
+        // Answered before anything can raise a box, so that a failing check fails at once.
+        ModalResponder boxes([](const ModalBox&) { return IDCANCEL; });
         MenuPerson person;
         AskForMenu(w);
         EXPECT_EQ(person.offered, (std::vector<Item>{{L"打开文件所在位置", true}, {L"复制路径", true}}));
@@ -192,6 +194,7 @@ TEST(ListMenu, OfferedByEveryWayOfAskingAndOnlyTheSafeItemsDuringARun) {
         person.choose = L"移除选中的文件";
         AskForMenu(w);
         EXPECT_EQ(w.RowCount(), 3);
+        EXPECT_TRUE(boxes.Boxes().empty()) << "the run's menu carried out a command it does not hold";
         ::SendMessageW(w.hwnd(), WM_PRINT_PROGRESS, kRunFinished, 0);
     }
     {

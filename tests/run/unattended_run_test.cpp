@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <optional>
 #include <thread>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class UnattendedRun : public testing::Test {
 protected:
     void SetUp() override {
         ::SetEnvironmentVariableW(L"TAVROLIN_WATCHDOG_SECONDS", kWatchdogSeconds);
+        // From a clean machine, whatever the test before left: a server, a user's document, a guard at work.
+        officesim::EndServers();
         officesim::ResetBehaviours();
         ASSERT_TRUE(officesim::RegisterAll());
         officesim::ClearLog();
@@ -200,24 +203,48 @@ TEST_F(UnattendedRun, AUsersOwnPowerPointKeepsRunningAndTheRunPrintsOnTheChosenP
 }
 
 // The run's presentation went into the PowerPoint its user works in, and the call stops
-// answering there: the run gives up on the call and never ends the user's program.
+// answering there: the run gives up on the call and never ends the user's program. The user
+// started it before the run, or from the shell while the run's own was starting: it then serves
+// the run's object as well, and the run's own start hands over to it.
 TEST_F(UnattendedRun, AHungCallInTheUsersPowerPointIsGivenUpOnWithoutEndingIt) {
-    officesim::UserServer users(L"PowerPoint.Application");
-    ASSERT_TRUE(users.Running());
-    officesim::TraitDocument deck(L"users-hung-deck", L".pptx", L"hang=PrintOut");
-    MainWindow w;
-    w.dlg().Documents().AddNewDocuments({deck.Path()});
-    ASSERT_NO_FATAL_FAILURE(StartList(w, L"MS Office", 1));
-    // Past the silent limit and the sampling: the run has given up on the call by now.
-    testing_ui::Pump(static_cast<DWORD>(std::stoi(kWatchdogSeconds)) * 1000 + 4000);
-    EXPECT_TRUE(users.Running()) << "the user's PowerPoint was ended";
+    for (const bool duringStart : {false, true}) {
+        SCOPED_TRACE(duringStart ? "started during the run's start" : "running before the run");
+        officesim::ClearLog();
+        std::optional<officesim::UserServer> before;
+        std::optional<officesim::StandInShell> shell;
+        if (duringStart) {
+            shell.emplace();
+            officesim::Behaviour behaviour;
+            behaviour.userCopyAtStart = L"PowerPoint.Application";
+            officesim::SetBehaviour(L"PowerPoint.Application", behaviour);
+        } else {
+            before.emplace(L"PowerPoint.Application");
+            ASSERT_TRUE(before->Running());
+        }
+        officesim::TraitDocument deck(L"users-hung-deck", L".pptx", L"hang=PrintOut");
+        MainWindow w;
+        w.dlg().Documents().AddNewDocuments({deck.Path()});
+        ASSERT_NO_FATAL_FAILURE(StartList(w, L"MS Office", 1));
+        // Past the silent limit and the sampling: the run has given up on the call by now.
+        testing_ui::Pump(static_cast<DWORD>(std::stoi(kWatchdogSeconds)) * 1000 + 4000);
+        std::vector<DWORD> users = duringStart ? shell->Children() : std::vector<DWORD>{before->Pid()};
+        if (!duringStart && !before->Running()) users.clear();
+        ASSERT_EQ(users.size(), 1u) << "the user's PowerPoint was ended";
+        EXPECT_FALSE(officesim::ServerWindows(users[0]).empty()) << "the user's PowerPoint lost its window";
+        bool served = false;
+        for (const auto& call : officesim::ReadLog(L"PowerPoint.Application")) served |= call.pid == users[0];
+        EXPECT_TRUE(served) << "the run's presentation did not go to the user's PowerPoint";
 
-    // Under Wine the cancelled call stays blocked in the hung process until its user ends it.
-    users.Close(2000);
-    ASSERT_TRUE(testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 60000)) << "the run never ended";
-    ASSERT_TRUE(w.dlg().Run().Shutdown(kStopWaitMs));
-    EXPECT_EQ(w.Cell(0, 1), L"失败");
-    EXPECT_EQ(w.dlg().Documents().ReasonAt(0), OutcomeReason(PrintOutcome::ServerNotAnsweringInUse));
+        // Under Wine the cancelled call stays blocked in the hung process until its user ends it.
+        if (before) before->Close(2000);
+        else officesim::EndServer(users[0]);
+        ASSERT_TRUE(testing_ui::PumpUntil([&] { return !w.dlg().Run().Active(); }, 60000)) << "the run never ended";
+        ASSERT_TRUE(w.dlg().Run().Shutdown(kStopWaitMs));
+        EXPECT_EQ(w.Cell(0, 1), L"失败");
+        EXPECT_EQ(w.dlg().Documents().ReasonAt(0), OutcomeReason(PrintOutcome::ServerNotAnsweringInUse));
+        officesim::ResetBehaviours();
+        officesim::WaitForGuards();
+    }
 }
 
 TEST_F(UnattendedRun, AServerThatCannotStartIsReportedOnceARun) {
@@ -278,13 +305,20 @@ TEST_F(UnattendedRun, EachFailedRowTellsItsOwnReasonInItsTip) {
 }
 
 // A document the user opened while the run was printing can land in the run's server: Word takes
-// it into a running hidden Word, and one PowerPoint serves every client. The run closes only its
-// own document there, never tells that server to quit or closes every workbook, and never ends it.
+// it into a running hidden Word, and one PowerPoint serves every client. It arrives with the
+// run's Open, or while the run's document prints, after the count that followed Open. The run
+// closes only its own document there, never tells that server to quit or closes every workbook,
+// and never ends it.
 TEST_F(UnattendedRun, AUsersDocumentThatLandedInTheRunsServerSurvivesTheRun) {
-    for (const wchar_t* extension : {L".docx", L".xlsx", L".pptx"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(extension)));
+    const struct {
+        const wchar_t* extension;
+        const wchar_t* traits;
+    } arrivals[] = {{L".docx", L"userdoc"}, {L".xlsx", L"userdoc"}, {L".pptx", L"userdoc"},
+                    {L".docx", L"userdoc=print"}, {L".xlsx", L"userdoc=print"}};
+    for (const auto& [extension, traits] : arrivals) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(extension) + L" " + traits));
         officesim::ClearLog();
-        officesim::TraitDocument arrives(L"arrival", extension, L"userdoc");
+        officesim::TraitDocument arrives(L"arrival", extension, traits);
         MainWindow w;
         w.dlg().Documents().AddNewDocuments({arrives.Path()});
         RunList(w, L"MS Office", 1);
@@ -302,12 +336,15 @@ TEST_F(UnattendedRun, AUsersDocumentThatLandedInTheRunsServerSurvivesTheRun) {
 }
 
 // The user started their own copy of the application (from the shell, so its parent is the shell)
-// during the seconds the run's server was starting: same program, but not the run's.
+// during the seconds the run's server was starting: same program, but not the run's. A copy
+// another program started hidden shows no window, so only whose it is can spare it.
 TEST_F(UnattendedRun, AUsersOwnCopyStartedDuringAServerStartSurvivesTheRun) {
-    {
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "hidden" : "with its window");
         officesim::StandInShell shell;
         officesim::Behaviour behaviour;
         behaviour.userCopyAtStart = L"Excel.Application";
+        behaviour.userCopyHidden = hidden;
         officesim::SetBehaviour(L"Excel.Application", behaviour);
         officesim::TraitDocument sheet(L"during-start", L".xlsx", L"");
         MainWindow w;
@@ -319,9 +356,15 @@ TEST_F(UnattendedRun, AUsersOwnCopyStartedDuringAServerStartSurvivesTheRun) {
         const std::vector<DWORD> copies = shell.Children();
         ASSERT_EQ(copies.size(), 1u) << "the user's copy was not started, or was ended with the run";
         const std::vector<officesim::ServerWindow> windows = officesim::ServerWindows(copies[0]);
-        ASSERT_FALSE(windows.empty()) << "the user's copy shows no window";
-        // Its user closes it; the shell goes when the user's session does.
-        ::PostMessageW(windows[0].hwnd, WM_CLOSE, 0, 0);
+        if (hidden) {
+            // Whoever started it ends it; the shell goes when the user's session does.
+            EXPECT_TRUE(windows.empty());
+            EXPECT_TRUE(officesim::EndServer(copies[0]));
+        } else {
+            ASSERT_FALSE(windows.empty()) << "the user's copy shows no window";
+            // Its user closes it; the shell goes when the user's session does.
+            ::PostMessageW(windows[0].hwnd, WM_CLOSE, 0, 0);
+        }
     }
     EXPECT_TRUE(officesim::WaitNoServers(10000));
 }
@@ -348,6 +391,72 @@ TEST_F(UnattendedRun, AServerBehindALauncherThatHangsIsGivenUpOnAndNothingIsLeft
     EXPECT_EQ(spool::WaitForJobs(next.Name(), 1, 30000).size(), 1u);
     EXPECT_TRUE(spool::FindJobs(hung.Name()).empty());
     EXPECT_TRUE(officesim::WaitNoServers(5000)) << "a process of the hung server outlived the run";
+}
+
+// Only the server's own work keeps a call alive. WPS starts helpers (a print or cloud helper)
+// once it runs: one that idles while its server hangs goes with it when that is given up on, and
+// one that works keeps its server's slow print going. A job of this user's on the same queue,
+// started before the server and growing while it hangs, is not the server's work.
+TEST_F(UnattendedRun, OnlyTheServersOwnWorkKeepsItsCallAlive) {
+    const struct {
+        const char* name;
+        const wchar_t* helper;
+        const wchar_t* traits;
+        bool jobBefore;
+        PrintOutcome outcome;
+    } rows[] = {
+        {"a helper idles while its server hangs", L"idle", L"hang=PrintOut", false, PrintOutcome::ServerNotAnswering},
+        {"a helper works while its server waits", L"9", L"", false, PrintOutcome::Printed},
+        {"an earlier job grows on the queue while the server hangs", L"", L"hang=PrintOut", true,
+         PrintOutcome::ServerNotAnswering},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        officesim::ResetBehaviours();
+        officesim::Behaviour behaviour;
+        behaviour.helper = row.helper;
+        officesim::SetBehaviour(L"kWps.Application", behaviour);
+        officesim::TraitDocument letter(L"own-work", L".docx", row.traits);
+        MainWindow w;
+        w.dlg().Documents().AddNewDocuments({letter.Path()});
+
+        // The earlier job is written a chunk every half second until the run ends, for a minute at most.
+        std::atomic<bool> runEnded{false}, outlasted{false};
+        std::thread writer;
+        HANDLE printer = nullptr;
+        if (row.jobBefore) {
+            ASSERT_TRUE(::OpenPrinterW(const_cast<wchar_t*>(chosen.c_str()), &printer, nullptr));
+            DOC_INFO_1W doc{const_cast<wchar_t*>(L"earlier-job"), nullptr, const_cast<wchar_t*>(L"RAW")};
+            ASSERT_NE(::StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc)), 0u);
+            writer = std::thread([&] {
+                const std::string chunk(4096, ' ');
+                const ULONGLONG end = ::GetTickCount64() + 60000;
+                while (!runEnded) {
+                    if (::GetTickCount64() > end) {
+                        outlasted = true;
+                        break;
+                    }
+                    DWORD written = 0;
+                    ::WritePrinter(printer, const_cast<char*>(chunk.data()), DWORD(chunk.size()), &written);
+                    ::Sleep(500);
+                }
+            });
+        }
+        RunList(w, L"WPS", 1);
+        runEnded = true;
+        if (writer.joinable()) writer.join();
+        if (printer) {
+            ::AbortPrinter(printer);
+            ::ClosePrinter(printer);
+        }
+        EXPECT_FALSE(outlasted) << "the run waited on a job that was not its server's";
+        EXPECT_EQ(w.dlg().Documents().ReasonAt(0), OutcomeReason(row.outcome));
+        const bool printed = row.outcome == PrintOutcome::Printed;
+        EXPECT_EQ((printed ? spool::WaitForJobs(letter.Name(), 1, 30000) : spool::FindJobs(letter.Name())).size(),
+                  printed ? 1u : 0u);
+        EXPECT_TRUE(officesim::WaitNoServers(5000)) << "the server or its helper outlived the run";
+        officesim::EndServers();
+    }
 }
 
 // A licence or activation window while the server starts holds the activation: the server is

@@ -48,6 +48,8 @@ void SetBehaviour(const std::wstring& progId, const Behaviour& b) {
     SetNumber(key, kUserDocumentValue, b.userDocument ? 1 : 0);
     SetNumber(key, kStartWindowValue, b.startWindow ? 1 : 0);
     SetText(key, kUserCopyAtStartValue, b.userCopyAtStart);
+    SetNumber(key, kUserCopyHiddenValue, b.userCopyHidden ? 1 : 0);
+    SetText(key, kHelperValue, b.helper);
     RegCloseKey(key);
 }
 
@@ -104,14 +106,31 @@ std::vector<DWORD> RunningServers() {
     return ProcessIds([](const PROCESSENTRY32W& p) { return _wcsicmp(p.szExeFile, L"officesim.exe") == 0; });
 }
 
+namespace {
+
+bool IsGuard(DWORD pid) {
+    HANDLE marker = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(kGuardEventPrefix) + std::to_wstring(pid)).c_str());
+    if (marker) CloseHandle(marker);
+    return marker != nullptr;
+}
+
+void End(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+}  // namespace
+
 void EndServers() {
-    for (DWORD pid : RunningServers()) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!process) continue;
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+    // The servers first; a guard ended before it has cleaned up after its server would leave
+    // the dead server's class registered, and every later activation of it failing or stuck.
+    for (DWORD pid : RunningServers())
+        if (!IsGuard(pid)) End(pid);
+    WaitForGuards();
+    for (DWORD pid : RunningServers()) End(pid);
 }
 
 bool EndServer(DWORD pid) {
@@ -129,9 +148,7 @@ namespace {
 // apart from servers by the event each one holds (kGuardEventPrefix + its process id).
 bool GuardAtWork() {
     for (DWORD pid : RunningServers()) {
-        HANDLE marker = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(kGuardEventPrefix) + std::to_wstring(pid)).c_str());
-        if (!marker) continue;
-        CloseHandle(marker);
+        if (!IsGuard(pid)) continue;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         DWORD server = 0;
         PROCESSENTRY32W entry{};

@@ -27,6 +27,8 @@ struct Behaviour {
     bool userDocument = false;     // the first Open brings a document of the user's into the process
     bool startWindow = false;      // an activation window before the server takes its first client
     std::wstring userCopyAtStart;  // the stand-in shell starts the user's copy of this ProgID during the start
+    bool userCopyHidden = false;   // ... with no window, as another program starts it
+    std::wstring helper;           // the first Open starts a helper: "idle", or the seconds it works (PrintOut waits)
 };
 
 void SetBehaviour(const std::wstring& progId, const Behaviour& behaviour);

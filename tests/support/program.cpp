@@ -67,8 +67,8 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
     ::GetClassNameW(hwnd, cls, 16);
     if (pid != search->pid || std::wstring(cls) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
     // A message box holds its text in the static control 0xFFFF.
-    wchar_t text[512] = {};
-    ::GetDlgItemTextW(hwnd, 0xFFFF, text, 512);
+    wchar_t text[4096] = {};  // the usage box says a lot
+    ::GetDlgItemTextW(hwnd, 0xFFFF, text, 4096);
     if (*search->text != text) return TRUE;
     search->found = hwnd;
     return FALSE;

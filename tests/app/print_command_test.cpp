@@ -1,0 +1,365 @@
+// "/print" from outside: real launches of the shipped program, the jobs the CUPS queues received,
+// the report it wrote, its exit code, the boxes it did not show and the lines its console got.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>  // SetDefaultPrinter is its macro, as in the support library
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/resource.h"
+#include "common/texts.h"
+#include "support/files.h"
+#include "support/officesim_control.h"
+#include "support/officesim_documents.h"
+#include "support/officesim_windows.h"
+#include "support/program.h"
+#include "support/spool_capture.h"
+#include "support/ui.h"
+
+using testing_program::ChildProcess;
+using testing_program::ProgramPath;
+using Names = std::vector<std::wstring>;
+
+namespace {
+
+constexpr DWORD kRunWaitMs = 180000;
+
+std::wstring Quoted(const std::wstring& name) { return L"\"" + name + L"\""; }
+
+// The report's lines after its header, each split at its commas (the tests' fields hold none).
+std::vector<Names> ReportRows(const std::wstring& path) {
+    std::string bytes = testing_files::ReadAll(path);
+    std::vector<Names> rows;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) != 0) return rows;
+    const std::wstring text = testing_files::Wide(bytes.substr(3));
+    size_t at = text.find(L"\r\n");  // past the header
+    while (at != std::wstring::npos && at + 2 < text.size()) {
+        const size_t start = at + 2;
+        at = text.find(L"\r\n", start);
+        const std::wstring line = text.substr(start, at == std::wstring::npos ? std::wstring::npos : at - start);
+        Names fields;
+        for (size_t from = 0;;) {
+            const size_t comma = line.find(L',', from);
+            fields.push_back(line.substr(from, comma == std::wstring::npos ? std::wstring::npos : comma - from));
+            if (comma == std::wstring::npos) break;
+            from = comma + 1;
+        }
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// path -> {status, reason} of a report.
+std::map<std::wstring, std::pair<std::wstring, std::wstring>> ReportByPath(const std::wstring& path) {
+    std::map<std::wstring, std::pair<std::wstring, std::wstring>> byPath;
+    for (const Names& row : ReportRows(path))
+        if (row.size() == 7) byPath[row[0]] = {row[1], row[2]};
+    return byPath;
+}
+
+// The visible dialog box of process `pid`, if it shows one.
+HWND BoxOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found = nullptr;
+    } search{pid};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != s->pid || !::IsWindowVisible(hwnd) || testing_ui::ClassName(hwnd) != L"#32770") return TRUE;
+            // The main window is a dialog too.
+            if (testing_ui::WindowText(hwnd) == texts::kPrintCommandTitle || testing_ui::WindowText(hwnd) == texts::kMainTitle)
+                return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WindowOf(DWORD pid, const wchar_t* title) {
+    HWND window = ::FindWindowW(nullptr, title);
+    DWORD owner = 0;
+    if (window) ::GetWindowThreadProcessId(window, &owner);
+    return owner == pid ? window : nullptr;
+}
+
+HWND WaitForWindow(DWORD pid, const wchar_t* title) {
+    HWND window = nullptr;
+    testing_ui::PumpUntil([&] { return (window = WindowOf(pid, title)) != nullptr; }, 30000);
+    return window;
+}
+
+Names Column(HWND main, int column) { return testing_program::ListColumn(::GetDlgItem(main, IDC_DOCUMENT_LIST), column); }
+
+bool AnyRowSays(HWND main, const std::wstring& status) {
+    for (const std::wstring& s : Column(main, 1))
+        if (s == status) return true;
+    return false;
+}
+
+class PrintCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
+        officesim::ResetBehaviours();
+        officesim::RegisterAll();
+        officesim::ClearLog();
+        userDefault = officesim::DefaultPrinter();
+        ASSERT_FALSE(userDefault.empty());
+    }
+    void TearDown() override {
+        officesim::ResetBehaviours();
+        officesim::RegisterAll();
+        EXPECT_TRUE(officesim::WaitNoServers(15000)) << "a server was left behind";
+        officesim::EndServers();
+        EXPECT_EQ(officesim::DefaultPrinter(), userDefault) << "the run left the default printer changed";
+        officesim::SetDefaultPrinter(userDefault);
+    }
+    std::wstring userDefault;
+};
+
+}  // namespace
+
+TEST_F(PrintCommand, AFolderAndTwoFilesPrintOnTheNamedPrinterWithTheirCopies) {
+    const std::wstring token = testing_files::UniquePart();
+    testing_files::TempFolder temp(L"print-folder 打印");
+    const std::wstring inFolder1 = temp.File(L"docs\\a-" + token + L".docx");
+    const std::wstring inFolder2 = temp.File(L"docs\\b-" + token + L".xlsx");
+    temp.File(L"docs\\notes-" + token + L".txt");
+    temp.File(L"docs\\deeper\\c-" + token + L".docx");  // sub-folders are not scanned
+    const std::wstring file1 = temp.File(L"d-" + token + L".doc");
+    const std::wstring file2 = temp.File(L"e-" + token + L".pptx");
+    const std::wstring report = temp / L"结果 report.csv";
+    const std::wstring second = L"Tavrolin-A";
+    ASSERT_NE(userDefault, second);
+
+    ChildProcess program;
+    {
+        testing_files::CurrentDirectory cd(temp.Path());
+        // The printer in another letter case, a relative folder, the report relative too.
+        ASSERT_TRUE(program.Start(ProgramPath(), L"/PRINT /printer tavrolin-a /copies 2 /report \"结果 report.csv\" docs " +
+                                                     Quoted(file1) + L" " + Quoted(file2)));
+    }
+    EXPECT_EQ(program.Wait(kRunWaitMs), 0);
+
+    spool::WaitForJobs(token, 4, 30000);
+    testing_ui::Pump(500);  // no fifth job comes late
+    const std::vector<spool::Job> jobs = spool::FindJobs(token);
+    std::map<std::wstring, int> copiesByName;
+    for (const spool::Job& job : jobs) {
+        EXPECT_EQ(job.queue, second) << testing::PrintToString(job.title);
+        for (const std::wstring& path : {inFolder1, inFolder2, file1, file2})
+            if (job.title.find(path.substr(path.find_last_of(L'\\') + 1)) != std::wstring::npos) copiesByName[path] += job.copies;
+    }
+    EXPECT_EQ(jobs.size(), 4u);
+    EXPECT_EQ(copiesByName, (std::map<std::wstring, int>{{inFolder1, 2}, {inFolder2, 2}, {file1, 2}, {file2, 2}}));
+
+    const auto rows = ReportRows(report);
+    ASSERT_EQ(rows.size(), 4u) << testing::PrintToString(testing_files::ReadAll(report));
+    std::map<std::wstring, Names> byPath;
+    for (const Names& row : rows) byPath[row[0]] = row;
+    for (const std::wstring& path : {inFolder1, inFolder2, file1, file2}) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        ASSERT_EQ(byPath.count(path), 1u);
+        const Names& row = byPath[path];
+        ASSERT_EQ(row.size(), 7u);
+        EXPECT_EQ(row[1], texts::kDone);
+        EXPECT_EQ(row[2], L"");
+        EXPECT_EQ(row[3], second);
+        EXPECT_EQ(row[4], L"2");
+        EXPECT_EQ(row[5], texts::kSuiteNameMsOffice);
+        EXPECT_FALSE(row[6].empty());
+    }
+}
+
+TEST_F(PrintCommand, FailuresBecomeRowsReasonsAndExitCodeOneWithoutABox) {
+    testing_files::TempFolder temp(L"print-failures");
+    const std::wstring missing = temp / L"gone.docx";
+    officesim::TraitDocument locked(L"locked", L".docx", L"password=secret");
+    const std::wstring sheet = temp.File(L"sheet.xlsx");
+    // A list typed by hand: UTF-16, a relative entry, a blank line.
+    const std::wstring list = temp / L"列表.txt";
+    const std::wstring listText = L"\xFEFFgone.docx\r\n\r\n\"" + locked.Path() + L"\"\r\nsheet.xlsx\r\n";
+    ASSERT_TRUE(testing_files::WriteAll(
+        list, std::string(reinterpret_cast<const char*>(listText.data()), listText.size() * sizeof(wchar_t))));
+    const std::wstring report = temp / L"report.csv";
+    ASSERT_TRUE(officesim::Unregister(L"Excel.Application"));
+
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(ProgramPath(), L"/print /list " + Quoted(list) + L" /report " + Quoted(report)));
+    long code = -1;
+    bool boxSeen = false;
+    const ULONGLONG end = ::GetTickCount64() + kRunWaitMs;
+    while ((code = program.Wait(100)) < 0 && ::GetTickCount64() < end) {
+        if (BoxOf(program.Id())) boxSeen = true;
+        if (!officesim::ServerWindows(0).empty()) boxSeen = true;
+    }
+    EXPECT_FALSE(boxSeen) << "a box or a server's window was shown";
+    EXPECT_EQ(code, 1);
+
+    const auto byPath = ReportByPath(report);
+    EXPECT_EQ(byPath.size(), 3u) << testing::PrintToString(testing_files::ReadAll(report));
+    using Row = std::pair<std::wstring, std::wstring>;
+    EXPECT_EQ(byPath.at(missing), (Row{texts::kFailed, texts::kReasonFileUnreadable}));
+    EXPECT_EQ(byPath.at(locked.Path()), (Row{texts::kFailed, texts::kReasonNeedsPassword}));
+    EXPECT_EQ(byPath.at(sheet), (Row{texts::kFailed, texts::kReasonServerCannotStart}));
+}
+
+TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
+    testing_files::TempFolder temp(L"print-codes");
+    const std::wstring doc = temp.File(L"x.docx");
+    const std::wstring emptyFolder = temp.Folder(L"empty");
+    const std::wstring notes = temp.File(L"notes.txt");
+    const std::wstring report = temp / L"never.csv";
+    struct Case {
+        std::wstring arguments;
+        long code;
+    };
+    const Case cases[] = {
+        {L"/print /copies 0 " + Quoted(doc), 2},
+        {L"/print /copies abc " + Quoted(doc), 2},
+        {L"/print /copies 301 " + Quoted(doc), 2},
+        {L"/print /frob " + Quoted(doc), 2},
+        {L"/print " + Quoted(doc) + L" /printer", 2},
+        {L"/print /suite libre " + Quoted(doc), 2},
+        {L"/print /list " + Quoted(temp / L"no list.txt") + L" " + Quoted(doc), 2},
+        {L"/print /printer \"No Such Printer\" " + Quoted(doc), 3},
+        {L"/print " + Quoted(notes) + L" " + Quoted(emptyFolder) + L" " + Quoted(temp / L"gone.pdf"), 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        ChildProcess program;
+        ASSERT_TRUE(program.Start(ProgramPath(), c.arguments + L" /report " + Quoted(report)));
+        EXPECT_EQ(program.Wait(30000), c.code);
+        EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES) << "a report for a run that never was";
+    }
+    EXPECT_TRUE(spool::FindJobs(L"x.docx").empty());
+}
+
+TEST_F(PrintCommand, OneRunAtATimeAcrossTheWindowAndTheCommand) {
+    const std::wstring token = testing_files::UniquePart();
+    officesim::TraitDocument slow(L"slow-" + token, L".xlsx", L"print=6");
+    testing_files::TempFolder temp(L"print-lock");
+    const std::wstring other = temp.File(L"other-" + token + L".docx");
+    const std::wstring report = temp / L"busy.csv";
+
+    // A run in the window: a "/print" meanwhile ends at once with 5 and touches nothing.
+    ChildProcess window;
+    ASSERT_TRUE(window.Start(ProgramPath(), Quoted(slow.Path())));
+    HWND main = WaitForWindow(window.Id(), texts::kMainTitle);
+    ASSERT_NE(main, nullptr);
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return AnyRowSays(main, texts::kPrinting); }, 30000));
+    {
+        ChildProcess command;
+        ASSERT_TRUE(command.Start(ProgramPath(), L"/print /printer Tavrolin-A /report " + Quoted(report) + L" " + Quoted(other)));
+        EXPECT_EQ(command.Wait(30000), 5);
+    }
+    EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Column(main, 0), (Names{slow.Path()})) << "the command handed its names to the window";
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return Column(main, 1) == Names{texts::kDone}; }, kRunWaitMs));
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault) << "the window's run did not end on the user's printer";
+    EXPECT_TRUE(spool::FindJobs(L"other-" + token).empty());
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(window.Id(), texts::kConfirmExit, IDYES, 10000));
+    EXPECT_EQ(window.Wait(20000), 0);
+
+    // A "/print" run: a plain launch opens a window of its own, whose 开始打印 says so and starts nothing.
+    ChildProcess command;
+    ASSERT_TRUE(command.Start(ProgramPath(), L"/print " + Quoted(slow.Path())));
+    HWND printing = WaitForWindow(command.Id(), texts::kPrintCommandTitle);
+    ASSERT_NE(printing, nullptr);
+    EXPECT_TRUE(::IsIconic(printing));
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return AnyRowSays(printing, texts::kPrinting); }, 30000));
+    {
+        ChildProcess plain;
+        ASSERT_TRUE(plain.Start(ProgramPath(), Quoted(other)));
+        HWND own = WaitForWindow(plain.Id(), texts::kMainTitle);
+        ASSERT_NE(own, nullptr) << "the plain launch handed its names over instead of opening a window";
+        EXPECT_EQ(Column(own, 0), (Names{other}));
+        EXPECT_EQ(Column(printing, 0), (Names{slow.Path()}));
+        ::PostMessageW(own, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+        EXPECT_TRUE(testing_program::AnswerBox(plain.Id(), texts::kAnotherRunActive, IDOK, 15000));
+        EXPECT_EQ(Column(own, 1), (Names{texts::kPending}));
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(own, IDC_START))) << "the refused run locked the window";
+        ::PostMessageW(own, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        EXPECT_TRUE(testing_program::AnswerBox(plain.Id(), texts::kConfirmExit, IDYES, 10000));
+        EXPECT_EQ(plain.Wait(20000), 0);
+    }
+    EXPECT_EQ(command.Wait(kRunWaitMs), 0);
+    EXPECT_TRUE(spool::FindJobs(L"other-" + token).empty());
+
+    // The window closed before its run ended, and a "/print" killed mid-run, leave the lock free.
+    ChildProcess killed;
+    ASSERT_TRUE(killed.Start(ProgramPath(), L"/print " + Quoted(slow.Path())));
+    HWND dying = WaitForWindow(killed.Id(), texts::kPrintCommandTitle);
+    ASSERT_NE(dying, nullptr);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return AnyRowSays(dying, texts::kPrinting); }, 30000));
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, killed.Id());
+    ASSERT_NE(process, nullptr);
+    ::TerminateProcess(process, 9);
+    ::WaitForSingleObject(process, 10000);
+    ::CloseHandle(process);
+    officesim::EndServers();
+    officesim::WaitForGuards();
+    officesim::SetDefaultPrinter(userDefault);
+    ChildProcess after;
+    ASSERT_TRUE(after.Start(ProgramPath(), L"/print " + Quoted(other)));
+    EXPECT_EQ(after.Wait(kRunWaitMs), 0) << "a killed run kept the lock";
+}
+
+namespace {
+
+// What a command run by cmd.exe in this test's console wrote to `out`, read in the console's
+// code page as a person's cmd would show it; the command's exit code through cmd's.
+struct CmdResult {
+    long code = -1;
+    std::wstring text;
+};
+
+CmdResult RunInCmd(const std::wstring& arguments, const std::wstring& out) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring cmd = std::wstring(system) + L"\\cmd.exe";
+    CmdResult result;
+    ChildProcess shell;
+    if (!shell.Start(cmd, L"/c \"" + Quoted(ProgramPath()) + L" " + arguments + L" > " + Quoted(out) + L"\"")) return result;
+    result.code = shell.Wait(kRunWaitMs);
+    const std::string bytes = testing_files::ReadAll(out);
+    const UINT page = ::GetConsoleOutputCP();
+    const int size = ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    result.text.assign(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), result.text.data(), size);
+    return result;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+}  // namespace
+
+TEST_F(PrintCommand, TheConsoleGetsTheUsageAndTheResultInItsCodePage) {
+    testing_files::TempFolder temp(L"print-console 控制台");
+    const std::wstring doc = temp.File(L"报告 一.docx");
+    const std::wstring out = temp / L"输出.txt";
+
+    const CmdResult bad = RunInCmd(L"/print /copies 0 " + Quoted(doc), out);
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(Contains(bad.text, std::wstring(texts::kArgBadCopies) + L"0\r\n")) << testing::PrintToString(bad.text);
+    EXPECT_TRUE(Contains(bad.text, L"用法：tavrolin.exe")) << testing::PrintToString(bad.text);
+    EXPECT_TRUE(Contains(bad.text, L"/print [/printer 名称]")) << testing::PrintToString(bad.text);
+
+    const CmdResult good = RunInCmd(L"/print " + Quoted(doc), out);
+    EXPECT_EQ(good.code, 0);
+    EXPECT_EQ(good.text, L"打印结束：成功 1 个，失败 0 个\r\n");
+
+    const CmdResult failed = RunInCmd(L"/print " + Quoted(temp / L"不在.docx") + L" " + Quoted(doc), out);
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(Contains(failed.text, L"失败：" + (temp / L"不在.docx") + L"（" + texts::kReasonFileUnreadable + L"）\r\n"))
+        << testing::PrintToString(failed.text);
+    EXPECT_TRUE(Contains(failed.text, L"打印结束：成功 1 个，失败 1 个\r\n")) << testing::PrintToString(failed.text);
+}
