@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "app/recovery.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
 #include "doclist/doclist.h"
@@ -127,7 +128,9 @@ int Run(const std::vector<std::wstring>& arguments) {
         console.WriteLine(texts::kAnotherRunActive);
         return kAnotherRunActive;
     }
-    // The start-up recovery after a run that was cut off goes here, told that it may not ask.
+    // A default printer left by a run that was cut off is put back before this run reads it; the
+    // list of such a run waits for the next start with a window.
+    RecoverAfterCut(false);
 
     const std::vector<std::wstring> documents = DocumentsOf(names);
     if (documents.empty()) {

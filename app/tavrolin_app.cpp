@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/recovery.h"
 #include "app/print_command.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
@@ -98,8 +99,12 @@ BOOL CTavrolinApp::InitInstance() {
     }
     m_instanceMutex = mutex.release();
 
+    // Before the printers are read: the default they select may be the one put back here.
+    std::optional<run_journal::CutRun> cutRun = RecoverAfterCut(true);
+
     // The printers are read while the rest starts up and the window is built.
     auto dlg = std::make_unique<CTavrolinDlg>();
+    dlg->OfferCutRun(std::move(cutRun));
     dlg->BeginReadingPrinters();
     dlg->AddOnStart(names);
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <system_error>
+#include <unordered_set>
 
 #include "app/command_line.h"
 #include "automation/default_printer.h"
@@ -9,11 +10,6 @@
 #include "common/texts.h"
 #include "ui/about_dlg.h"
 #include "ui/painting.h"
-
-namespace {
-// Posted to itself once the window is up, in "/print" mode.
-constexpr UINT WM_START_UNATTENDED = WM_APP + 20;
-}  // namespace
 
 const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnMessage<&CTavrolinDlg::OnStartUnattended>(WM_START_UNATTENDED),
@@ -41,6 +37,7 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnOK>(IDOK),
     OnCommand<&CTavrolinDlg::OnAddFolder>(IDC_ADD_FOLDER),
     OnMessage<&CTavrolinDlg::OnDpiChanged>(WM_DPICHANGED),
+    OnMessage<&CTavrolinDlg::OnOfferCutRun>(WM_OFFER_CUT_RUN),
 };
 
 CTavrolinDlg::CTavrolinDlg() : CDialogEx(IDD_TAVROLIN_DIALOG) {
@@ -171,6 +168,8 @@ BOOL CTavrolinDlg::OnInitDialog() {
         return FALSE;
     }
     SetWindowText(texts::kMainTitle);
+    // Asked once the window is up, over it.
+    if (m_cutRun) ::PostMessageW(m_hWnd, WM_OFFER_CUT_RUN, 0, 0);
     return TRUE;
 }
 
@@ -257,6 +256,61 @@ PrintOptions CTavrolinDlg::ChosenOptions() const {
     box.Attach(GetDlgItem(IDC_SUITE));
     if (const int chosen = box.GetCurSel(); chosen >= 0) options.suite = static_cast<std::int32_t>(box.GetItemData(chosen));
     return options;
+}
+
+void CTavrolinDlg::ShowOptions(const PrintOptions& options) {
+    CComboBox box;
+    box.Attach(GetDlgItem(IDC_PRINTER));
+    for (int i = 0; i < box.GetCount(); ++i)
+        if (box.GetLBText(i) == options.printer) {
+            box.SetCurSel(i);
+            break;
+        }
+    for (auto [id, value] : {std::pair{IDC_COPIES, options.copies}, std::pair{IDC_SUITE, options.suite}}) {
+        box.Attach(GetDlgItem(id));
+        for (int i = 0; i < box.GetCount(); ++i)
+            if (box.GetItemData(i) == value) {
+                box.SetCurSel(i);
+                break;
+            }
+    }
+}
+
+LRESULT CTavrolinDlg::OnOfferCutRun(WPARAM, LPARAM) {
+    std::optional<run_journal::CutRun> cutRun = std::exchange(m_cutRun, std::nullopt);
+    if (!cutRun) return 0;
+    if (MessageBox(texts::kOfferCutRun, AfxGetAppName(), MB_YESNO) == IDYES && !m_run.Active()) {
+        RestoreRows(cutRun->journal);
+        ShowOptions(cutRun->journal.options);
+    }
+    ::DeleteFileW(cutRun->file.c_str());
+    return 0;
+}
+
+void CTavrolinDlg::RestoreRows(const run_journal::Journal& journal) {
+    // Rows go in on top, so the last goes in first; a path the list holds already stays where it is.
+    std::vector<const run_journal::Row*> fresh;
+    std::unordered_set<std::wstring> seen;
+    for (const run_journal::Row& row : journal.rows)
+        if (!m_documents.HasDocument(row.path) && seen.insert(row.path).second) fresh.push_back(&row);
+    std::vector<std::wstring> paths;
+    for (auto it = fresh.rbegin(); it != fresh.rend(); ++it) paths.push_back((*it)->path);
+    const int before = m_documents.Count();
+    m_documents.AddNewDocuments(paths);
+    if (m_documents.Count() - before != static_cast<int>(fresh.size())) return;
+    const PrintOptions& options = journal.options;
+    const wchar_t* suite = options.suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        const run_journal::Row& row = *fresh[i];
+        const int at = static_cast<int>(i);
+        if (row.state == run_journal::RowState::NotPrinted) {
+            m_documents.SetStatus(at, texts::kNotPrinted);
+            continue;
+        }
+        m_documents.SetResult(at, row.state == run_journal::RowState::Printed ? texts::kDone : texts::kFailed,
+                              RowResult{row.reason, row.ended, options.printer, options.copies, suite});
+    }
+    m_documents.UpdateFileCount();
 }
 
 LRESULT CTavrolinDlg::OnPrintStarting(WPARAM index, LPARAM) {

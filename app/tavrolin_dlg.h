@@ -13,7 +13,13 @@
 #include "framework/framework.h"
 #include "run/result_csv.h"
 #include "run/run_controller.h"
+#include "run/run_journal.h"
 #include "ui/dpi.h"
+
+// Posted by the window to itself once it is up: in "/print" mode, to start the run; otherwise,
+// when a cut-off run's list is to be offered. (The worker's messages are WM_APP + 1 to + 3.)
+inline constexpr UINT WM_START_UNATTENDED = WM_APP + 20;
+inline constexpr UINT WM_OFFER_CUT_RUN = WM_APP + 21;
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -44,6 +50,8 @@ public:
     void BeginReadingPrinters();
     // Names from the command line, added as a drop of them would be once the list is set up.
     void AddOnStart(std::vector<std::wstring> names) { m_startNames = std::move(names); }
+    // A cut-off run's journal (RecoverAfterCut), offered once the window is up.
+    void OfferCutRun(std::optional<run_journal::CutRun> cutRun) { m_cutRun = std::move(cutRun); }
     // "/print": the window shows minimised under its own title, starts the run with `options` by
     // itself once it is up, asks nothing and ends the program when the run is over.
     void PrintUnattended(const PrintOptions& options);
@@ -80,6 +88,12 @@ protected:
     void OnStopRun();
     // The printer, copies and suite as the three boxes stand.
     PrintOptions ChosenOptions() const;
+    // The three boxes set to `options`, each where its item is still there.
+    void ShowOptions(const PrintOptions& options);
+    // Asks whether to bring a cut-off run's list back; the journal goes whatever the answer.
+    LRESULT OnOfferCutRun(WPARAM, LPARAM);
+    // The journal's rows on top of the list, in their order, each with what became of it.
+    void RestoreRows(const run_journal::Journal& journal);
     LRESULT OnPrintStarting(WPARAM index, LPARAM);
     LRESULT OnPrintProgress(WPARAM index, LPARAM result);
     // The list's shortcut menu; a menu asked for elsewhere in the window goes to the default.
@@ -102,6 +116,7 @@ private:
     std::future<PrinterChoices> m_printerRead;
     dpi::DialogScaler m_dpiScaler;
     std::vector<std::wstring> m_startNames;
+    std::optional<run_journal::CutRun> m_cutRun;
     std::optional<PrintOptions> m_unattended;
     RunStart m_unattendedStart = RunStart::Started;
     std::vector<ResultRecord> m_unattendedRecords;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "automation/printer_record.h"
 #include "framework/framework.h"
 
 std::wstring ReadDefaultPrinter() {
@@ -20,14 +21,7 @@ void MakeDefaultPrinter(const std::wstring& name) {
     ::SetDefaultPrinterW(name.c_str());
 }
 
-namespace {
-// The user's value that names the default printer ("name,driver,port"); the spooler reads it
-// there, on Windows and under Wine alike.
-constexpr const wchar_t* kWindowsKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr const wchar_t* kDeviceValue = L"Device";
-
-// The spooler's own answer, for when the print dialog gives none; empty when there is none.
-std::wstring SpoolerDefault() {
+std::wstring CurrentDefaultPrinter() {
     DWORD size = 0;
     ::GetDefaultPrinterW(nullptr, &size);
     std::wstring name(size, L'\0');
@@ -35,6 +29,12 @@ std::wstring SpoolerDefault() {
     name.resize(size > 0 ? size - 1 : 0);
     return name;
 }
+
+namespace {
+// The user's value that names the default printer ("name,driver,port"); the spooler reads it
+// there, on Windows and under Wine alike.
+constexpr const wchar_t* kWindowsKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr const wchar_t* kDeviceValue = L"Device";
 
 // SetDefaultPrinterW cannot put "none" back: given no name it keeps the current default, or
 // picks a printer when there is none. Removing the value is what "none" is. True when it was
@@ -61,19 +61,35 @@ void AnnounceDefaultPrinterChange() {
 std::mutex g_pendingLock;
 std::optional<std::wstring> g_pending;
 
-// Puts back what was saved: a printer by name, or no default at all. True when "none" was
-// put back, which the caller announces once the lock is released.
-bool RestoreLocked() {
-    if (!g_pending) return false;
-    const std::wstring saved = std::move(*g_pending);
-    g_pending.reset();
+// Puts back a printer by name, or no default at all. True when "none" was put back, which the
+// caller announces once the lock is released.
+bool PutBackLocked(const std::wstring& saved) {
     if (!saved.empty()) {
         MakeDefaultPrinter(saved);
         return false;
     }
     return ClearDefaultPrinter();
 }
+
+// Puts back what the swap saved; its record goes once the default is back.
+bool RestoreLocked() {
+    if (!g_pending) return false;
+    const std::wstring saved = std::move(*g_pending);
+    g_pending.reset();
+    const bool announce = PutBackLocked(saved);
+    printer_record::Remove(ThisProcess());
+    return announce;
+}
 }  // namespace
+
+void PutBackDefaultPrinter(const std::wstring& saved) {
+    bool announce = false;
+    {
+        std::lock_guard lock(g_pendingLock);
+        announce = PutBackLocked(saved);
+    }
+    if (announce) AnnounceDefaultPrinterChange();
+}
 
 void RestorePendingDefaultPrinter() {
     bool announce = false;
@@ -87,8 +103,10 @@ void RestorePendingDefaultPrinter() {
 DefaultPrinterSwap::DefaultPrinterSwap(const std::wstring& chosen) {
     std::lock_guard lock(g_pendingLock);
     m_saved = ReadDefaultPrinter();
-    if (m_saved.empty()) m_saved = SpoolerDefault();
+    if (m_saved.empty()) m_saved = CurrentDefaultPrinter();
     g_pending = m_saved;
+    // Before the swap, so that a cut at any moment after it leaves what a later start needs.
+    printer_record::Write({ThisProcess(), m_saved, chosen});
     MakeDefaultPrinter(chosen);
 }
 

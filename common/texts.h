@@ -66,6 +66,8 @@ inline constexpr const wchar_t* kConfirmClear = L"确定清空列表吗";
 inline constexpr const wchar_t* kCleared = L"清空成功";
 inline constexpr const wchar_t* kNothingToPrint = L"无可转换的文件";
 inline constexpr const wchar_t* kCannotStartRun = L"无法启动打印任务，请重试";
+// At the start after a run that was cut off (ended from outside, a crash, a power cut).
+inline constexpr const wchar_t* kOfferCutRun = L"上次打印没有正常结束。要恢复当时的文件列表吗？";
 inline constexpr const wchar_t* kAnotherRunActive = L"另一批文档正在打印，请稍后再试";
 
 // What "/print" writes to the console it was started from.

@@ -70,6 +70,8 @@ RunStart PrintRunController::Start(const PrintOptions& options) {
     PrintJob job;
     job.paths = m_documents->Paths();
     job.options = options;
+    // On disk before the first document, so that a cut at any moment leaves the list behind.
+    m_journal.Begin(job.paths, job.options);
 
     ::SetTimer(m_dialog, kBusyTimer, kBusyPeriodMs, nullptr);
     m_active = true;
@@ -109,6 +111,7 @@ void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
         RowResult row{OutcomeReason(outcome), {}, m_options.printer, m_options.copies,
                       m_options.suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice};
         ::GetLocalTime(&row.ended);
+        m_journal.RowEnded(index, outcome == PrintOutcome::Printed, row.reason);
         m_documents->SetResult(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,
                                std::move(row));
         m_phase = 0;  // the next tick starts again on the left
@@ -136,6 +139,7 @@ void PrintRunController::Finish() {
 }
 
 void PrintRunController::EndRun() {
+    m_journal.End();
     m_lock.Release();
     m_awake.Release();
     m_taskbar.State(TBPF_NOPROGRESS);

@@ -6,6 +6,7 @@
 
 #include "run/keep_awake.h"
 #include "run/print_worker.h"
+#include "run/run_journal.h"
 #include "run/run_lock.h"
 #include "run/taskbar.h"
 
@@ -32,8 +33,8 @@ public:
     // "开始打印": refuses an empty list and a run while another of the session holds the run lock,
     // asks before printing on a printer that reports trouble (unattended: refuses), otherwise
     // takes the lock for the run, marks every row pending, locks the editing controls, keeps the
-    // system awake and hands the rows and `options` (the three boxes' settings, as the dialog
-    // read them) to a new worker.
+    // system awake, writes the run's journal and hands the rows and `options` (the three boxes'
+    // settings, as the dialog read them) to a new worker.
     RunStart Start(const PrintOptions& options);
     // The worker has handed a document on (WM_PRINT_STARTING): its row says so.
     void OnStarting(WPARAM index);
@@ -60,7 +61,7 @@ public:
 private:
     void Finish();
     // What every end of a run shares: the system may sleep again, the taskbar button is plain,
-    // the rows never reached read 未打印.
+    // the rows never reached read 未打印, the run's journal goes.
     void EndRun();
     // The stop control and the count beside the busy indicator, made on the first run.
     void ShowRunControls();
@@ -75,6 +76,7 @@ private:
     RunLock m_lock;
     keep_awake::SystemRequired m_awake;
     taskbar::Button m_taskbar;
+    run_journal::Writer m_journal;  // the run's list on disk while it runs (run_journal.h)
     PrintOptions m_options;  // the run's, for the rows' results
     int m_total = 0;
     int m_handled = 0;

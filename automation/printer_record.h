@@ -1,0 +1,37 @@
+// The record kept in the user's registry while the chosen printer stands in as the default, so
+// that a start after a cut-off run can put the user's default back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/process_identity.h"
+
+namespace printer_record {
+
+// Under HKEY_CURRENT_USER: one value per process that has a swap going, named by its identity
+// (ProcessIdentity::Text), holding "saved:<the user's default>" (empty: none) and "chosen:<the
+// printer swapped in>" as a REG_MULTI_SZ.
+inline constexpr const wchar_t* kKey = L"Software\\Tavrolin\\PrinterSwaps";
+
+struct Record {
+    ProcessIdentity process;
+    std::wstring saved;   // the user's default before the swap; empty when there was none
+    std::wstring chosen;  // the printer made the default
+};
+
+// Written in one value, so it is there whole or not at all; false when the key cannot be written.
+bool Write(const Record& record);
+void Remove(const ProcessIdentity& process);
+// Every readable record; values that are not records are left out.
+std::vector<Record> ReadAll();
+
+// Whether a cut-off swap is undone: only while its printer still stands in as the default. A
+// default that is neither is the user's later choice and stays.
+bool ShouldPutBack(const Record& record, const std::wstring& defaultNow);
+
+// For every record whose process is gone: the user's default is put back where ShouldPutBack
+// says so, and the record goes. Records of running processes are left alone.
+void ActOnRecordsOfGoneProcesses();
+
+}  // namespace printer_record
