@@ -89,6 +89,7 @@ RunStart PrintRunController::Start(const PrintOptions& options) {
         m_active = false;
         ::KillTimer(m_dialog, kBusyTimer);
         HideRunControls();
+        m_journal.End();
         m_lock.Release();
         m_awake.Release();
         m_taskbar.State(TBPF_NOPROGRESS);

@@ -43,11 +43,9 @@ std::vector<std::wstring> JournalFiles() {
 }
 
 void ForgetEverything() {
+    testing_program::ForgetCutRuns();
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tavrolin");
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tavrolin");
-    const std::wstring folder = run_journal::Folder();
-    testing_files::RemoveTree(folder);
-    ::DeleteFileW(folder.c_str());
 }
 
 // The program's main window once it is up; null after 30 s.

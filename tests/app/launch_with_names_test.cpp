@@ -41,25 +41,6 @@ void EndProgram(ChildProcess& program, HWND main) {
     EXPECT_EQ(program.Wait(20000), 0);
 }
 
-// The visible dialog box of process `pid`, if it shows one.
-HWND BoxOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found = nullptr;
-    } search{pid};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != s->pid || !::IsWindowVisible(hwnd) || testing_ui::ClassName(hwnd) != L"#32770") return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 }  // namespace
 
 TEST(LaunchWithNames, CommandLineNamesAreAddedInOrderByTheDropsRules) {
@@ -128,7 +109,7 @@ TEST(LaunchWithNames, UsageBoxWithoutWindowOrMutex) {
         ChildProcess program;
         ASSERT_TRUE(program.Start(ProgramPath(), std::wstring(L"C:\\a.doc ") + form));
         HWND box = nullptr;
-        ASSERT_TRUE(testing_ui::PumpUntil([&] { return (box = BoxOf(program.Id())) != nullptr; }, 30000));
+        ASSERT_TRUE(testing_ui::PumpUntil([&] { return (box = testing_program::BoxOf(program.Id())) != nullptr; }, 30000));
         const testing_ui::ModalBox seen = testing_ui::Describe(box);
         EXPECT_EQ(seen.caption, L"tavrolin");
         EXPECT_TRUE(seen.hasIcon);

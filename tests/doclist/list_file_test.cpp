@@ -5,20 +5,12 @@
 #include <vector>
 
 #include "doclist/list_file.h"
+#include "support/files.h"
 
 namespace {
 
 using doclist::ListFileBytes;
 using doclist::ListFileEntries;
-
-std::string Utf16Le(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
 
 TEST(ListFile, EncodingsAndHandTypedLinesReadTheSame) {
     const std::vector<std::wstring> expected{L"D:\\报告\\一 月.docx", L"D:\\表格.xlsx"};
@@ -28,7 +20,7 @@ TEST(ListFile, EncodingsAndHandTypedLinesReadTheSame) {
     } cases[] = {
         {"UTF-8 with its mark", "\xEF\xBB\xBF" "D:\\\xE6\x8A\xA5\xE5\x91\x8A\\\xE4\xB8\x80 \xE6\x9C\x88.docx\r\nD:\\\xE8\xA1\xA8\xE6\xA0\xBC.xlsx\r\n"},
         {"UTF-8 without, LF lines", "D:\\\xE6\x8A\xA5\xE5\x91\x8A\\\xE4\xB8\x80 \xE6\x9C\x88.docx\nD:\\\xE8\xA1\xA8\xE6\xA0\xBC.xlsx"},
-        {"UTF-16 with its mark", Utf16Le(L"D:\\报告\\一 月.docx\r\nD:\\表格.xlsx\r\n")},
+        {"UTF-16 with its mark", testing_files::Utf16WithMark(L"D:\\报告\\一 月.docx\r\nD:\\表格.xlsx\r\n")},
         // GBK, as an older Notepad on a Chinese system saves it (the system's ANSI page here).
         {"GBK", "D:\\\xB1\xA8\xB8\xE6\\\xD2\xBB \xD4\xC2.docx\r\nD:\\\xB1\xED\xB8\xF1.xlsx\r\n"},
         {"blank lines, spaces and quotes", "\r\n  \"D:\\\xE6\x8A\xA5\xE5\x91\x8A\\\xE4\xB8\x80 \xE6\x9C\x88.docx\"  \r\n\t\r\n \" D:\\\xE8\xA1\xA8\xE6\xA0\xBC.xlsx \"\r\n\r\n"},

@@ -68,21 +68,6 @@ std::vector<std::wstring> Entries(const std::wstring& folder) {
     return names;
 }
 
-// The tip the list asks its parent for.
-std::wstring TipOf(MainWindow& w, int row) {
-    wchar_t buffer[256] = L"";
-    NMLVGETINFOTIPW tip{};
-    tip.hdr.hwndFrom = w.item(IDC_DOCUMENT_LIST);
-    tip.hdr.idFrom = IDC_DOCUMENT_LIST;
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.dwFlags = LVGIT_UNFOLDED;
-    tip.pszText = buffer;
-    tip.cchTextMax = 256;
-    tip.iItem = row;
-    ::SendMessageW(w.hwnd(), WM_NOTIFY, IDC_DOCUMENT_LIST, reinterpret_cast<LPARAM>(&tip));
-    return buffer;
-}
-
 RowResult Result(const wchar_t* reason, WORD second) {
     RowResult r;
     r.reason = reason;
@@ -122,8 +107,8 @@ TEST(ExportResults, TheFileReadsBackAsTheRowsShowThemInListOrder) {
         "C:\\d\\新 建.pptx,未打印,,,,,\r\n";
     EXPECT_EQ(testing_files::ReadAll(target), expected);
     // The reasons are the tips.
-    EXPECT_EQ(TipOf(w, 1), texts::kReasonNeedsPassword);
-    EXPECT_EQ(TipOf(w, 3), L"");
+    EXPECT_EQ(w.Tip(1), texts::kReasonNeedsPassword);
+    EXPECT_EQ(w.Tip(3), L"");
     EXPECT_EQ(Entries(folder.Path()), std::vector<std::wstring>{L"结果.csv"});
 }
 
@@ -182,15 +167,6 @@ TEST(ListFiles, SavedAndOpenedAgainGivesTheSameRowsInTheSameOrder) {
     EXPECT_EQ(second.CountLabel(), L"1000");
 }
 
-std::string Utf16Le(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 std::string Gbk(const std::wstring& text) {
     const int n = ::WideCharToMultiByte(936, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n), '\0');
@@ -211,7 +187,7 @@ TEST(ListFiles, EveryEntryGoesThroughTheDropRule) {
         int skipped;
     } cases[] = {
         {"GBK", Gbk(L"甲 报告.docx\r\n" + c + L"\r\n"), {a, c}, 0},
-        {"UTF-16", Utf16Le(a + L"\r\n子\\乙 表格.XLSX\r\n"), {a, b}, 0},
+        {"UTF-16", testing_files::Utf16WithMark(a + L"\r\n子\\乙 表格.XLSX\r\n"), {a, b}, 0},
         {"hand-typed, with everything a drop refuses",
          "\xEF\xBB\xBF\r\n  \"" + Narrow(a) + "\"  \r\n\r\n" + Narrow(L"文件夹.docx\r\n说明.txt\r\n不在了.docx\r\n" + listed +
                                                                  L"\r\n甲 报告.docx\r\n子\\乙 表格.XLSX\r\n"),

@@ -7,9 +7,11 @@
 #include <optional>
 
 #include "common/texts.h"
+#include "framework/process_identity.h"
 #include "run/keep_awake.h"
 #include "run/print_worker.h"
 #include "run/printer_state.h"
+#include "run/run_journal.h"
 #include "run/taskbar.h"
 #include "support/main_window.h"
 #include "support/officesim_control.h"
@@ -88,7 +90,10 @@ private:
     PrinterStateReader m_saved;
 };
 
+// Every way a run ends lets go of what it held for the run: the power request, and the journal
+// a later start would otherwise take for a run that was cut off.
 TEST(KeepAwake, HeldFromStartToEveryWayOut) {
+    const std::wstring journal = run_journal::FileFor(run_journal::Folder(), ThisProcess());
     const std::vector<std::string> request = {"create(reason)", "set(system)"};
     const std::vector<std::string> released = {"create(reason)", "set(system)", "clear(system)", "close"};
     struct Way {
@@ -126,6 +131,7 @@ TEST(KeepAwake, HeldFromStartToEveryWayOut) {
         way.end(w);
         EXPECT_FALSE(w.dlg().Run().Active());
         EXPECT_EQ(g_power, released);
+        EXPECT_EQ(::GetFileAttributesW(journal.c_str()), INVALID_FILE_ATTRIBUTES) << "the run's journal is left";
     }
 }
 

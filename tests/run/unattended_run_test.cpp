@@ -266,21 +266,6 @@ TEST_F(UnattendedRun, AServerThatCannotStartIsReportedOnceARun) {
     }
 }
 
-// The tip the list asks its parent for, for the row under the pointer.
-std::wstring TipOf(MainWindow& w, int row) {
-    wchar_t buffer[256] = L"";
-    NMLVGETINFOTIPW tip{};
-    tip.hdr.hwndFrom = w.item(IDC_DOCUMENT_LIST);
-    tip.hdr.idFrom = IDC_DOCUMENT_LIST;
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.dwFlags = LVGIT_UNFOLDED;
-    tip.pszText = buffer;
-    tip.cchTextMax = 256;
-    tip.iItem = row;
-    ::SendMessageW(w.hwnd(), WM_NOTIFY, IDC_DOCUMENT_LIST, reinterpret_cast<LPARAM>(&tip));
-    return buffer;
-}
-
 TEST_F(UnattendedRun, EachFailedRowTellsItsOwnReasonInItsTip) {
     officesim::Unregister(L"Excel.Application");
     officesim::TraitDocument locked(L"tip-password", L".docx", L"password=secret"), sheet(L"tip-sheet", L".xlsx", L""),
@@ -300,7 +285,7 @@ TEST_F(UnattendedRun, EachFailedRowTellsItsOwnReasonInItsTip) {
         const PrintOutcome want = expected.at(w.Cell(row, 0));
         SCOPED_TRACE(testing::Message() << "row " << row << ": " << testing::PrintToString(w.Cell(row, 0)));
         EXPECT_EQ(w.Cell(row, 1), want == PrintOutcome::Printed ? L"完成" : L"失败");
-        EXPECT_EQ(TipOf(w, row), OutcomeReason(want));
+        EXPECT_EQ(w.Tip(row), OutcomeReason(want));
     }
 }
 

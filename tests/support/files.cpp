@@ -126,4 +126,13 @@ CurrentDirectory::CurrentDirectory(const std::wstring& path) {
 
 CurrentDirectory::~CurrentDirectory() { ::SetCurrentDirectoryW(m_previous.c_str()); }
 
+std::string Utf16WithMark(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
 }  // namespace testing_files

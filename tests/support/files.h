@@ -14,6 +14,9 @@ std::wstring LongForm(const std::wstring& path);
 // Deletes a folder with everything in it, at any path length.
 void RemoveTree(const std::wstring& path);
 
+// UTF-16 little-endian bytes with their byte-order mark, as Notepad saves "Unicode".
+std::string Utf16WithMark(const std::wstring& text);
+
 // UTF-8 text as UTF-16, and back.
 std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& text);

@@ -34,3 +34,17 @@ FakeWorker::FakeWorker(bool starts) : m_real(WorkerStarterInUse()) {
 }
 
 FakeWorker::~FakeWorker() { WorkerStarterInUse() = m_real; }
+
+std::wstring MainWindow::Tip(int row) {
+    wchar_t buffer[256] = L"";
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.hwndFrom = item(IDC_DOCUMENT_LIST);
+    tip.hdr.idFrom = IDC_DOCUMENT_LIST;
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.dwFlags = LVGIT_UNFOLDED;
+    tip.pszText = buffer;
+    tip.cchTextMax = 256;
+    tip.iItem = row;
+    ::SendMessageW(hwnd(), WM_NOTIFY, IDC_DOCUMENT_LIST, reinterpret_cast<LPARAM>(&tip));
+    return buffer;
+}

@@ -27,6 +27,8 @@ public:
     std::wstring Cell(int row, int column);
     std::wstring CountLabel() { return testing_ui::WindowText(item(IDC_FILE_COUNT)); }
     void AddRows(std::initializer_list<const wchar_t*> paths);
+    // The tip the list asks its parent for, for `row`: its reason, when it has one.
+    std::wstring Tip(int row);
 
 private:
     std::unique_ptr<CTavrolinDlg> m_dlg;

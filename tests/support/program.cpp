@@ -5,6 +5,12 @@
 
 #include <algorithm>
 
+#include "automation/printer_record.h"
+#include "common/texts.h"
+#include "run/run_journal.h"
+#include "support/files.h"
+#include "support/ui.h"
+
 namespace testing_program {
 
 std::wstring BuildFolder() {
@@ -133,6 +139,35 @@ std::vector<std::wstring> ListColumn(HWND list, int column) {
     }
     ::CloseHandle(process);
     return texts;
+}
+
+HWND BoxOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found = nullptr;
+    } search{pid};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != s->pid || !::IsWindowVisible(hwnd) || testing_ui::ClassName(hwnd) != L"#32770") return TRUE;
+            const std::wstring title = testing_ui::WindowText(hwnd);
+            if (title == texts::kPrintCommandTitle || title == texts::kMainTitle) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void ForgetCutRuns() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, printer_record::kKey);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, printer_record::kKey);
+    const std::wstring folder = run_journal::Folder();
+    if (folder.empty()) return;
+    testing_files::RemoveTree(folder);
+    ::DeleteFileW(folder.c_str());  // a test may have put a file there
 }
 
 }  // namespace testing_program

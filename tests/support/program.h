@@ -34,6 +34,10 @@ private:
 // The printers, local and connected, in the spooler's order.
 std::vector<std::wstring> SpoolerPrinters();
 
+// The visible dialog box that process `pid` shows, if any; its main window (a dialog too) is not
+// one.
+HWND BoxOf(DWORD pid);
+
 // Waits for a message box of process `pid` whose text is `text` and presses `button` in it
 // (IDYES, IDNO, IDOK ...); false when none came up within timeoutMs.
 bool AnswerBox(DWORD pid, const std::wstring& text, int button, DWORD timeoutMs);
@@ -45,5 +49,10 @@ std::vector<std::wstring> ComboItems(HWND box);
 // messages carry pointers that the system does not carry across, so the item and its text
 // buffer live in the list's own process for the read.
 std::vector<std::wstring> ListColumn(HWND list, int column);
+
+// Forgets what a run cut off from outside leaves for the next start (the default printer's
+// records and the run journals), so that a start after a test that killed the program asks
+// nothing and puts nothing back.
+void ForgetCutRuns();
 
 }  // namespace testing_program
