@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/texts.h"
+#include "framework/long_path.h"
 #include "framework/text.h"
 
 namespace command_line {
@@ -132,17 +133,8 @@ std::vector<LaunchItem> ParsePlain(const std::vector<std::wstring>& arguments) {
 std::vector<std::wstring> FullPaths(const std::vector<std::wstring>& names) {
     std::vector<std::wstring> full;
     full.reserve(names.size());
-    for (const std::wstring& name : names) {
-        if (name.empty()) continue;
-        // Asked for its size first: a path past MAX_PATH must come back whole.
-        const DWORD needed = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-        if (needed == 0) continue;
-        std::wstring path(needed, L'\0');
-        const DWORD length = ::GetFullPathNameW(name.c_str(), needed, path.data(), nullptr);
-        if (length == 0 || length >= needed) continue;
-        path.resize(length);
-        full.push_back(std::move(path));
-    }
+    for (const std::wstring& name : names)
+        if (std::wstring path = FullPathName(name); !path.empty()) full.push_back(std::move(path));
     return full;
 }
 

@@ -1,5 +1,7 @@
 #include "app/console.h"
 
+#include "framework/whole_file.h"
+
 ParentConsole::ParentConsole() {
     // Refused with ERROR_ACCESS_DENIED when the process has a console already (a starter that
     // gave it one, as Wine does for a program started from a console): that one is used.
@@ -37,15 +39,6 @@ ParentConsole::ParentConsole() {
 ParentConsole::~ParentConsole() {
     if (m_ownHandle) ::CloseHandle(m_out);
     if (m_free) ::FreeConsole();
-}
-
-std::string InCodePage(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
 }
 
 void ParentConsole::WriteLine(const std::wstring& text) {

@@ -26,6 +26,3 @@ private:
     bool m_screen = false;
     bool m_ownHandle = false;
 };
-
-// `text` in code page `codePage`; characters it lacks become its default character.
-std::string InCodePage(const std::wstring& text, UINT codePage);

@@ -37,8 +37,8 @@ struct ListFileOutcome {
     std::vector<Skipped> firstSkipped;  // at most kShownSkipped, in the file's order
 };
 
-// The box's text after opening `path`: the counts, then the first skipped paths with why.
-std::wstring ListFileSummary(const std::wstring& path, const ListFileOutcome& outcome);
+// The box's text after opening a list: the counts, then the first skipped paths with why.
+std::wstring ListFileSummary(const ListFileOutcome& outcome);
 
 // The box's text for a file that could not be written: its name and the system's reason.
 std::wstring CannotWriteText(const std::wstring& path, DWORD error);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/long_path.h"
 #include "framework/whole_file.h"
 
 namespace doclist {
@@ -24,30 +25,14 @@ std::wstring Decode(const std::string& bytes) {
     if (bytes.empty()) return {};
     // Without a mark: UTF-8 when every byte sequence is valid UTF-8 (plain ASCII is), else ANSI.
     const int n = static_cast<int>(bytes.size());
-    const UINT page = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), n, nullptr, 0) > 0 ? CP_UTF8 : CP_ACP;
-    const int wide = ::MultiByteToWideChar(page, 0, bytes.data(), n, nullptr, 0);
-    std::wstring text(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(page, 0, bytes.data(), n, text.data(), wide);
-    return text;
+    const bool utf8 = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), n, nullptr, 0) > 0;
+    return FromCodePage(bytes, utf8 ? CP_UTF8 : CP_ACP);
 }
 
 std::wstring Trimmed(const std::wstring& s) {
     const size_t first = s.find_first_not_of(L" \t\u3000");
     if (first == std::wstring::npos) return {};
     return s.substr(first, s.find_last_not_of(L" \t\u3000") - first + 1);
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full(path.size() + MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) return path;
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.resize(n);
-    }
 }
 
 }  // namespace
@@ -76,7 +61,8 @@ std::vector<std::wstring> ListFileEntries(const std::string& bytes, const std::w
         if (line.empty()) continue;
         const bool relative = !(line.size() >= 2 && line[1] == L':') && line[0] != L'\\' && line[0] != L'/';
         if (relative && !listFolder.empty()) line = listFolder + L"\\" + line;
-        entries.push_back(FullPath(line));
+        std::wstring full = FullPathName(line);
+        entries.push_back(full.empty() ? line : std::move(full));
     }
     return entries;
 }

@@ -33,7 +33,7 @@ std::wstring ChooseTarget(HWND owner, const wchar_t* extension, const std::wstri
 
 }  // namespace
 
-std::wstring ListFileSummary(const std::wstring&, const ListFileOutcome& outcome) {
+std::wstring ListFileSummary(const ListFileOutcome& outcome) {
     std::wstring text = texts::kListAdded + std::to_wstring(outcome.added) + texts::kListSkipped +
                         std::to_wstring(outcome.skipped) + texts::kListCountEnd;
     if (outcome.firstSkipped.empty()) return text;
@@ -104,7 +104,7 @@ void DocumentList::OpenList() {
         ShowBox(text.c_str(), MB_OK | MB_ICONERROR);
         return;
     }
-    ShowBox(ListFileSummary(path, outcome).c_str(), MB_OK | MB_ICONINFORMATION);
+    ShowBox(ListFileSummary(outcome).c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 ListFileOutcome DocumentList::OpenListFile(const std::wstring& path) {

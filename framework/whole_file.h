@@ -18,6 +18,9 @@ DWORD ReadWholeFile(const std::wstring& path, std::string& bytes);
 // break; the number when the system has none.
 std::wstring SystemErrorText(DWORD error);
 
-// UTF-16 to UTF-8 and back; invalid input is replaced, never dropped.
-std::string Utf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& bytes);
+// UTF-16 to a code page's bytes and back; what a page lacks becomes its default character,
+// invalid input is replaced, never dropped.
+std::string InCodePage(const std::wstring& text, UINT codePage);
+std::wstring FromCodePage(const std::string& bytes, UINT codePage);
+inline std::string Utf8(const std::wstring& text) { return InCodePage(text, CP_UTF8); }
+inline std::wstring FromUtf8(const std::string& bytes) { return FromCodePage(bytes, CP_UTF8); }
