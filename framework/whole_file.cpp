@@ -16,6 +16,11 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
+FileWriteCall& FileWriteInUse() {
+    static FileWriteCall write = &::WriteFile;
+    return write;
+}
+
 DWORD WriteWholeFile(const std::wstring& target, const std::string& bytes) {
     // The temporary file sits in the target's folder, so the rename never crosses volumes.
     wchar_t suffix[48];
@@ -32,7 +37,7 @@ DWORD WriteWholeFile(const std::wstring& target, const std::string& bytes) {
     while (done < bytes.size() && !error) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) error = ::GetLastError();
+        if (!FileWriteInUse()(file.get(), bytes.data() + done, chunk, &written, nullptr)) error = ::GetLastError();
         else if (written == 0) error = ERROR_WRITE_FAULT;
         done += written;
     }

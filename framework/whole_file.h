@@ -11,6 +11,11 @@
 // target is then as it was and no temporary file is left behind.
 DWORD WriteWholeFile(const std::wstring& target, const std::string& bytes);
 
+// How WriteWholeFile hands its bytes to the disk: WriteFile. A seam, so that a test can put in
+// one that fails partway (a full disk, a network folder that goes away) and put the real one back.
+using FileWriteCall = BOOL(WINAPI*)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+FileWriteCall& FileWriteInUse();
+
 // The whole of a file's bytes; 0 or the Win32 error.
 DWORD ReadWholeFile(const std::wstring& path, std::string& bytes);
 

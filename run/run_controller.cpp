@@ -1,6 +1,7 @@
 #include "run/run_controller.h"
 
 #include "automation/default_printer.h"
+#include "automation/printer_record.h"
 #include "common/resource.h"
 #include "common/texts.h"
 #include "doclist/document_list.h"
@@ -55,6 +56,9 @@ RunStart PrintRunController::Start(const PrintOptions& options) {
         return RunStart::AnotherRunActive;
     }
     // The lock is held from here to the run's end; every refusal below lets go of it.
+    // A run that held it before may have been cut off after the window opened (a "/print" ended
+    // from Task Manager): its printer must not be taken for the user's default.
+    printer_record::ActOnRecordsOfGoneProcesses();
     const std::wstring question = PrinterQuestion(options.printer, ReadChosenPrinterState()(options.printer));
     if (!question.empty()) {
         const bool go = !m_unattended && ::MessageBoxW(m_dialog, question.c_str(), AfxGetAppName(),
@@ -206,10 +210,21 @@ void PrintRunController::OnServerStartFailed(DocumentKind kind, std::int32_t sui
     ::MessageBoxW(m_dialog, ServerStartFailureText(kind, suite, outcome).c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
 }
 
+void PrintRunController::HandleReportsLeftInQueue() {
+    // The join answers only sent messages: what the worker posted meanwhile (a document that
+    // printed while the program was closing) waits in the queue and is what happened to it.
+    MSG msg;
+    while (::PeekMessageW(&msg, m_dialog, WM_PRINT_PROGRESS, WM_PRINT_STARTING, PM_REMOVE)) {
+        if (msg.message == WM_PRINT_STARTING) OnStarting(msg.wParam);
+        else if (msg.message == WM_PRINT_PROGRESS && msg.wParam != kRunFinished) OnProgress(msg.wParam, msg.lParam);
+    }
+}
+
 bool PrintRunController::Shutdown(DWORD boundMs) {
     m_closing = true;
     m_worker.RequestStop();
     const bool ended = m_worker.Join(boundMs);
+    if (m_active) HandleReportsLeftInQueue();
     // Whatever the worker got to, the user's default printer is theirs again.
     RestorePendingDefaultPrinter();
     if (m_active) {

@@ -60,6 +60,9 @@ public:
 
 private:
     void Finish();
+    // On the way out, after the join: the documents the worker reported but the window had not
+    // handled yet get their outcome, before the rows are finished.
+    void HandleReportsLeftInQueue();
     // What every end of a run shares: the system may sleep again, the taskbar button is plain,
     // the rows never reached read 未打印, the run's journal goes.
     void EndRun();

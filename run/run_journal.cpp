@@ -208,7 +208,8 @@ std::optional<CutRun> FindCutRun(const std::wstring& folder) {
             continue;
         const std::wstring path = folder + L"\\" + name;
         std::string bytes;
-        ReadWholeFile(path, bytes);
+        // One that cannot be read now (held open by a backup or a scanner) waits for a later start.
+        if (ReadWholeFile(path, bytes) != 0) continue;
         Journal journal = Read(bytes);
         if (journal.rows.empty()) {
             ::DeleteFileW(path.c_str());

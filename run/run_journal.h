@@ -64,7 +64,8 @@ struct CutRun {
     Journal journal;
 };
 // The newest journal in `folder` whose process is gone and that holds a readable row. Those of
-// gone processes without one are removed on the way; those of running processes are left alone.
+// gone processes that were read and hold none are removed on the way; those that cannot be read
+// now, and those of running processes, are left alone.
 std::optional<CutRun> FindCutRun(const std::wstring& folder);
 
 }  // namespace run_journal

@@ -5,6 +5,7 @@
 //   demo_driver.exe run <printer> <copies> <path>...   add the paths, print, wait for the end
 //   demo_driver.exe start <printer> <copies> <path>... add the paths, print, return once it runs
 //   demo_driver.exe stop <handled>                     once <handled> rows are done, "停止打印"
+//   demo_driver.exe front                              the window on top, its stop control showing
 //   demo_driver.exe wait                               until the run has ended
 //   demo_driver.exe menu                               the list's shortcut menu on its first row
 //   demo_driver.exe dismiss                            the shortcut menu closed again
@@ -113,6 +114,22 @@ int wmain(int argc, wchar_t** argv) {
         Press(main, IDC_STOP_RUN);
         return WaitFor([&] { return text(::GetDlgItem(main, IDC_STOP_RUN)) == texts::kStopping; }, 10000) ? 0 : 1;
     }
+    if (verb == L"front") {
+        // The office application's progress window may stand over ours: ours goes on top, and it
+        // is there once the stop control is what the screen shows at its own middle.
+        HWND stop = ::GetDlgItem(main, IDC_STOP_RUN);
+        ::SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::SetForegroundWindow(main);
+        return WaitFor(
+                   [&] {
+                       RECT r{};
+                       if (!stop || !::IsWindowVisible(stop) || !::GetWindowRect(stop, &r)) return false;
+                       return ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}) == stop;
+                   },
+                   5000)
+                   ? 0
+                   : 1;
+    }
     if (verb == L"wait")
         return WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(main, IDC_START)) != FALSE; }, 300000) ? 0 : 1;
     if (verb == L"menu" || verb == L"dismiss") {
@@ -130,7 +147,7 @@ int wmain(int argc, wchar_t** argv) {
         return WaitFor([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 10000) ? 0 : 1;
     }
     if ((verb != L"run" && verb != L"start") || argc < 5) {
-        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | stop <handled> | wait | menu | dismiss | close\n");
+        fwprintf(stderr, L"usage: demo_driver run|start <printer> <copies> <path>... | stop <handled> | front | wait | menu | dismiss | close\n");
         return 2;
     }
     for (int i = 4; i < argc; ++i)

@@ -30,10 +30,11 @@ namespace {
 
 using Column = std::vector<std::wstring>;
 
+// The run journals in the program's folder (the run lock's file lives there too).
 std::vector<std::wstring> JournalFiles() {
     std::vector<std::wstring> files;
     WIN32_FIND_DATAW found{};
-    HANDLE listing = ::FindFirstFileW((run_journal::Folder() + L"\\*").c_str(), &found);
+    HANDLE listing = ::FindFirstFileW((run_journal::Folder() + L"\\run-*.journal").c_str(), &found);
     if (listing == INVALID_HANDLE_VALUE) return files;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
@@ -280,3 +281,91 @@ TEST_F(AfterCut, AProfileThatCannotBeWrittenPrintsAndRestoresAsBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program with `arguments`, killed once its row reads 打印中 and its document's server shows
+// its print progress (the chosen printer then stands in as the default).
+void KillMidDocument(const std::wstring& arguments) {
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(testing_program::ProgramPath(), arguments));
+    HWND main = nullptr;
+    ASSERT_TRUE(testing_ui::PumpUntil(
+        [&] {
+            if (!main) main = ::FindWindowW(nullptr, texts::kPrintCommandTitle);
+            return main && Column1(main) == Column{texts::kPrinting} && !officesim::ServerWindows().empty();
+        },
+        90000))
+        << "the document did not reach PrintOut";
+    Kill(program);
+}
+
+// A journal of a gone process whose list holds `path`, written as a cut run leaves it.
+std::wstring WriteCutJournal(const std::wstring& path) {
+    PrintOptions options;
+    options.printer = L"Tavrolin-A";
+    const std::wstring file = run_journal::FileFor(run_journal::Folder(), ReusedId());
+    ::CreateDirectoryW(run_journal::Folder().c_str(), nullptr);
+    testing_files::WriteAll(file, run_journal::HeaderText({path}, options));
+    return file;
+}
+
+}  // namespace
+
+TEST_F(AfterCut, AWindowOpenWhenACommandRunIsKilledStartsItsRunOnTheUsersDefault) {
+    officesim::TraitDocument slow(L"killed-command", L".docx", L"print=60");
+    officesim::TraitDocument mine(L"window-after-kill", L".docx", L"");
+    ChildProcess window;
+    ASSERT_TRUE(window.Start(testing_program::ProgramPath(), L"\"" + mine.Path() + L"\""));
+    HWND main = nullptr;
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return (main = ::FindWindowW(nullptr, texts::kMainTitle)) != nullptr; }, 30000));
+
+    KillMidDocument(L"/print /printer " + chosen_ + L" \"" + slow.Path() + L"\"");
+    officesim::EndServers();
+    officesim::WaitForGuards();
+    ASSERT_EQ(officesim::DefaultPrinter(), chosen_) << "the killed run had not swapped the default";
+
+    // The window's printer box shows the default it found at its start: the user's.
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return Column1(main) == Column{texts::kDone}; }, 120000));
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault_) << "the killed run's printer was taken for the user's default";
+    EXPECT_TRUE(printer_record::ReadAll().empty());
+    CloseProgram(window);
+}
+
+TEST_F(AfterCut, ACutRunsJournalStaysUntilItIsReadAndAnswered) {
+    testing_files::TempFolder folder(L"kept-journal");
+    const std::wstring document = folder.File(L"kept.docx");
+    const std::wstring journal = WriteCutJournal(document);
+
+    // Held by another program that lets others delete but not read (a backup, a scanner): the
+    // start cannot read it, asks nothing, and leaves it for a later start.
+    {
+        HANDLE held = ::CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        ChildProcess program;
+        ASSERT_NE(StartProgram(program), nullptr);
+        EXPECT_FALSE(AnswerBox(program.Id(), texts::kOfferCutRun, IDNO, 3000)) << "offered a journal it could not read";
+        CloseProgram(program);
+        ::CloseHandle(held);
+    }
+    ASSERT_NE(::GetFileAttributesW(journal.c_str()), INVALID_FILE_ATTRIBUTES) << "an unreadable journal was deleted";
+
+    // Killed while the question is open: the same offer at the next start.
+    {
+        ChildProcess program;
+        ASSERT_NE(StartProgram(program), nullptr);
+        ASSERT_TRUE(testing_ui::PumpUntil([&] { return testing_program::BoxOf(program.Id()) != nullptr; }, 10000));
+        EXPECT_NE(::GetFileAttributesW(journal.c_str()), INVALID_FILE_ATTRIBUTES) << "the journal went before the answer";
+        Kill(program);
+    }
+    {
+        ChildProcess program;
+        HWND main = StartProgram(program);
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(AnswerBox(program.Id(), texts::kOfferCutRun, IDYES, 10000)) << "the list was not offered again";
+        EXPECT_TRUE(testing_ui::PumpUntil([&] { return Column0(main) == Column{document}; }, 10000));
+        EXPECT_TRUE(testing_ui::PumpUntil([] { return JournalFiles().empty(); }, 10000)) << "the answered journal stayed";
+        CloseProgram(program);
+    }
+}

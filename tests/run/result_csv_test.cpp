@@ -78,4 +78,28 @@ TEST(WholeFile, ReplacesTheTargetOrLeavesEverythingAsItWas) {
     EXPECT_EQ(testing_files::ReadAll(deep + L"\\" + std::wstring(40, L'长') + L".csv"), "long");
 }
 
+// Writes half of what it is given, then fails as a full disk does.
+BOOL WINAPI FailingHalfway(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    DWORD done = 0;
+    ::WriteFile(file, data, size / 2, &done, overlapped);
+    *written = done;
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST(WholeFile, AWriteThatFailsPartwayLeavesTheOldFileByteForByte) {
+    testing_files::TempFolder folder(L"whole file failing");
+    const std::wstring target = folder / L"每周 list.txt";
+    const std::string old = "\xEF\xBB\xBF" "C:\\reports\\a.docx\r\nC:\\reports\\b.xlsx\r\n";
+    ASSERT_EQ(WriteWholeFile(target, old), 0u);
+
+    FileWriteInUse() = &FailingHalfway;
+    const DWORD error = WriteWholeFile(target, std::string(3u << 20, 'n'));
+    FileWriteInUse() = &::WriteFile;
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_DISK_FULL));
+    const std::string now = testing_files::ReadAll(target);
+    EXPECT_TRUE(now == old) << "the old file now holds " << now.size() << " bytes";
+    EXPECT_EQ(Entries(folder.Path()), (std::vector<std::wstring>{L"每周 list.txt"})) << "a temporary file was left";
+}
+
 }  // namespace
