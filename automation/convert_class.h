@@ -13,11 +13,32 @@
 inline constexpr std::int32_t kSuiteMsOffice = 0;
 inline constexpr std::int32_t kSuiteWps = 1;
 
+// Two-sided printing for a run. PrinterDefault leaves the printer's own setting alone; the others
+// are set in the printer's settings for the run alone (office applications read them at their start).
+enum class Duplex : std::int32_t { PrinterDefault = 0, OneSided = 1, LongEdge = 2, ShortEdge = 3 };
+// Colour for a run, the same way.
+enum class ColorMode : std::int32_t { PrinterDefault = 0, Color = 1, Mono = 2 };
+
+// Which pages of each document are printed (slides of a presentation, printed pages of a
+// workbook): `from` to `to`, both counted from 1; from 0 means every page.
+struct PageRange {
+    std::int32_t from = 0;
+    std::int32_t to = 0;
+    bool All() const { return from == 0; }
+    bool operator==(const PageRange&) const = default;
+};
+inline constexpr std::int32_t kMaxPage = 9999;
+
 // How every document of a run is printed, as the window's boxes said when the run started.
 struct PrintOptions {
     std::wstring printer;                 // as the spooler lists it
     std::int32_t copies = 1;              // 1 to 300 per document
     std::int32_t suite = kSuiteMsOffice;  // kSuiteMsOffice or kSuiteWps
+    Duplex duplex = Duplex::PrinterDefault;
+    ColorMode color = ColorMode::PrinterDefault;
+    PageRange pages;                      // every page unless set
+    // True when the run touches none of the printer's settings.
+    bool KeepsPrinterSettings() const { return duplex == Duplex::PrinterDefault && color == ColorMode::PrinterDefault; }
 };
 
 // How one document ended. Everything but Printed shows as "失败" with the reason beside it.
