@@ -2,12 +2,15 @@
 
 #include <memory>
 #include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "app/command_line.h"
+#include "app/print_settings.h"
 #include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
+#include "run/outcome_text.h"
 #include "ui/about_dlg.h"
 #include "ui/painting.h"
 
@@ -38,6 +41,10 @@ const MessageEntry CTavrolinDlg::s_messageEntries[] = {
     OnCommand<&CTavrolinDlg::OnAddFolder>(IDC_ADD_FOLDER),
     OnMessage<&CTavrolinDlg::OnDpiChanged>(WM_DPICHANGED),
     OnMessage<&CTavrolinDlg::OnOfferCutRun>(WM_OFFER_CUT_RUN),
+    OnCommand<&CTavrolinDlg::OnPrinterChanged>(IDC_PRINTER, CBN_SELCHANGE),
+    OnCommand<&CTavrolinDlg::OnDuplexChanged>(IDC_DUPLEX, CBN_SELCHANGE),
+    OnCommand<&CTavrolinDlg::OnColorChanged>(IDC_COLOR, CBN_SELCHANGE),
+    OnMessage<&CTavrolinDlg::OnPrinterCapabilities>(WM_PRINTER_CAPABILITIES),
 };
 
 CTavrolinDlg::CTavrolinDlg() : CDialogEx(IDD_TAVROLIN_DIALOG) {
@@ -89,20 +96,6 @@ void CTavrolinDlg::BeginReadingPrinters() {
 }
 
 namespace {
-void SelectByText(HWND box, const std::wstring& text) {
-    const LRESULT i = ::SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (i != CB_ERR) ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-}
-
-void SelectByData(HWND box, DWORD_PTR data) {
-    const int count = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (static_cast<DWORD_PTR>(::SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == data) {
-            ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            return;
-        }
-}
-
 void FillPrinterBox(CComboBox& box, const PrinterChoices& choices) {
     for (const std::wstring& name : choices.names) box.AddString(name.c_str());
     // With no printer at all the box stays empty and nothing is selected.
@@ -153,20 +146,30 @@ BOOL CTavrolinDlg::OnInitDialog() {
     suite.SetItemData(suite.AddString(texts::kSuiteNameWps), kSuiteWps);
     suite.SetCurSel(0);
 
+    ::SendMessageW(GetDlgItem(IDC_PAGES), EM_LIMITTEXT, 32, 0);
+
     // Before the title: a second launch finds the window by it, and its names come after ours.
     if (!m_startNames.empty()) m_documents.AddNames(std::exchange(m_startNames, {}), false);
 
     if (m_unattended) {
         // The boxes show what the run uses; a person at the machine sees the run, minimised.
         m_run.SetUnattended(true);
-        SelectByText(GetDlgItem(IDC_PRINTER), m_unattended->printer);
-        SelectByData(GetDlgItem(IDC_COPIES), static_cast<DWORD_PTR>(m_unattended->copies));
-        SelectByData(GetDlgItem(IDC_SUITE), static_cast<DWORD_PTR>(m_unattended->suite));
+        ShowOptions(*m_unattended);
+        SetDlgItemText(IDC_PAGES, m_unattended->pages.All() ? L"" : PageRangeText(m_unattended->pages).c_str());
         SetWindowText(texts::kPrintCommandTitle);
         ::ShowWindow(m_hWnd, SW_SHOWMINNOACTIVE);
         ::PostMessageW(m_hWnd, WM_START_UNATTENDED, 0, 0);
         return FALSE;
     }
+    // The person's last choices, where they still apply; "/print" neither reads nor writes them.
+    const print_settings::Remembered remembered = print_settings::ReadRemembered();
+    PrintOptions last;
+    last.printer = remembered.printer.empty() ? CWnd::GetWindowText(GetDlgItem(IDC_PRINTER)) : remembered.printer;
+    last.copies = remembered.copies;
+    last.suite = remembered.suite;
+    last.duplex = remembered.duplex;
+    last.color = remembered.color;
+    ShowOptions(last);
     SetWindowText(texts::kMainTitle);
     // Asked once the window is up, over it.
     if (m_cutRun) ::PostMessageW(m_hWnd, WM_OFFER_CUT_RUN, 0, 0);
@@ -243,7 +246,101 @@ void CTavrolinDlg::OnAddFolder() { m_documents.AddFolder(); }
 void CTavrolinDlg::OnRemoveFile() { m_documents.RemoveSelected(); }
 void CTavrolinDlg::OnClearList() { m_documents.Clear(); }
 
-void CTavrolinDlg::OnStart() { m_run.Start(ChosenOptions()); }
+void CTavrolinDlg::OnStart() {
+    const std::wstring pages = CWnd::GetWindowText(GetDlgItem(IDC_PAGES));
+    std::wstring problem;
+    if (!print_settings::ParsePageRange(pages, &problem)) {
+        const std::wstring text = texts::kBadPagesStart + pages + texts::kBadPagesEnd + problem;
+        MessageBox(text.c_str(), AfxGetAppName(), MB_OK | MB_ICONWARNING);
+        ::SetFocus(GetDlgItem(IDC_PAGES));
+        return;
+    }
+    const PrintOptions options = ChosenOptions();
+    print_settings::Remember(options);
+    m_run.Start(options);
+}
+
+namespace {
+// What a read of capabilities hands the window in its message's lParam.
+constexpr LPARAM kCanDuplex = 1, kCanColor = 2;
+}  // namespace
+
+void CTavrolinDlg::OnPrinterChanged() { ReadCapabilitiesOfChosenPrinter(); }
+
+void CTavrolinDlg::OnDuplexChanged() {
+    CComboBox box;
+    box.Attach(GetDlgItem(IDC_DUPLEX));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) m_wantedDuplex = static_cast<Duplex>(box.GetItemData(chosen));
+}
+
+void CTavrolinDlg::OnColorChanged() {
+    CComboBox box;
+    box.Attach(GetDlgItem(IDC_COLOR));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) m_wantedColor = static_cast<ColorMode>(box.GetItemData(chosen));
+}
+
+void CTavrolinDlg::ReadCapabilitiesOfChosenPrinter() {
+    // Until the answer comes, only what every printer can do is offered.
+    m_capabilities = {};
+    FillSettingBoxes();
+    const UINT read = ++m_capabilityRead;
+    const std::wstring printer = CWnd::GetWindowText(GetDlgItem(IDC_PRINTER));
+    if (printer.empty()) return;
+    HWND window = m_hWnd;
+    try {
+        // A slow driver (a network printer's) must not hold the window; an answer that comes
+        // after the window went is posted nowhere.
+        std::thread([window, read, printer] {
+            const PrinterCapabilities can = ReadPrinterCapabilities(printer);
+            ::PostMessageW(window, WM_PRINTER_CAPABILITIES, read,
+                           (can.duplex ? kCanDuplex : 0) | (can.color ? kCanColor : 0));
+        }).detach();
+    } catch (const std::system_error&) {
+        m_capabilities = ReadPrinterCapabilities(printer);
+        FillSettingBoxes();
+    }
+}
+
+LRESULT CTavrolinDlg::OnPrinterCapabilities(WPARAM read, LPARAM bits) {
+    if (read != m_capabilityRead) return 0;  // the printer changed again meanwhile
+    m_capabilities.duplex = (bits & kCanDuplex) != 0;
+    m_capabilities.color = (bits & kCanColor) != 0;
+    FillSettingBoxes();
+    return 0;
+}
+
+void CTavrolinDlg::FillSettingBoxes() {
+    struct Item {
+        const wchar_t* text;
+        LPARAM value;
+        bool offered;
+    };
+    const Item duplex[] = {
+        {texts::kPrinterDefaultSetting, static_cast<LPARAM>(Duplex::PrinterDefault), true},
+        {texts::kDuplexOneSided, static_cast<LPARAM>(Duplex::OneSided), true},
+        {texts::kDuplexLongEdge, static_cast<LPARAM>(Duplex::LongEdge), m_capabilities.duplex},
+        {texts::kDuplexShortEdge, static_cast<LPARAM>(Duplex::ShortEdge), m_capabilities.duplex},
+    };
+    const Item color[] = {
+        {texts::kPrinterDefaultSetting, static_cast<LPARAM>(ColorMode::PrinterDefault), true},
+        {texts::kColorColor, static_cast<LPARAM>(ColorMode::Color), m_capabilities.color},
+        {texts::kColorMono, static_cast<LPARAM>(ColorMode::Mono), true},
+    };
+    auto fill = [this](int id, const auto& items, LPARAM wanted) {
+        HWND box = GetDlgItem(id);
+        ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+        int select = 0;
+        for (const Item& item : items) {
+            if (!item.offered) continue;
+            const auto at = ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text));
+            ::SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(at), item.value);
+            if (item.value == wanted) select = static_cast<int>(at);
+        }
+        ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(select), 0);
+    };
+    fill(IDC_DUPLEX, duplex, static_cast<LPARAM>(m_wantedDuplex));
+    fill(IDC_COLOR, color, static_cast<LPARAM>(m_wantedColor));
+}
 void CTavrolinDlg::OnStopRun() { m_run.Stop(); }
 
 PrintOptions CTavrolinDlg::ChosenOptions() const {
@@ -255,6 +352,11 @@ PrintOptions CTavrolinDlg::ChosenOptions() const {
     if (const int chosen = box.GetCurSel(); chosen >= 0) options.copies = static_cast<std::int32_t>(box.GetItemData(chosen));
     box.Attach(GetDlgItem(IDC_SUITE));
     if (const int chosen = box.GetCurSel(); chosen >= 0) options.suite = static_cast<std::int32_t>(box.GetItemData(chosen));
+    box.Attach(GetDlgItem(IDC_DUPLEX));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) options.duplex = static_cast<Duplex>(box.GetItemData(chosen));
+    box.Attach(GetDlgItem(IDC_COLOR));
+    if (const int chosen = box.GetCurSel(); chosen >= 0) options.color = static_cast<ColorMode>(box.GetItemData(chosen));
+    options.pages = print_settings::ParsePageRange(CWnd::GetWindowText(GetDlgItem(IDC_PAGES))).value_or(PageRange{});
     return options;
 }
 
@@ -274,6 +376,10 @@ void CTavrolinDlg::ShowOptions(const PrintOptions& options) {
                 break;
             }
     }
+    // Two-sided and colour are offered once the printer's capabilities are known.
+    m_wantedDuplex = options.duplex;
+    m_wantedColor = options.color;
+    ReadCapabilitiesOfChosenPrinter();
 }
 
 LRESULT CTavrolinDlg::OnOfferCutRun(WPARAM, LPARAM) {
@@ -308,7 +414,8 @@ void CTavrolinDlg::RestoreRows(const run_journal::Journal& journal) {
             continue;
         }
         m_documents.SetResult(at, row.state == run_journal::RowState::Printed ? texts::kDone : texts::kFailed,
-                              RowResult{row.reason, row.ended, options.printer, options.copies, suite});
+                              RowResult{row.reason, row.ended, options.printer, options.copies, suite,
+                                        DuplexName(options.duplex), ColorName(options.color), PageRangeText(options.pages)});
     }
     m_documents.UpdateFileCount();
 }

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "automation/printer_capabilities.h"
 #include "doclist/document_list.h"
 #include "framework/framework.h"
 #include "run/result_csv.h"
@@ -20,6 +21,9 @@
 // when a cut-off run's list is to be offered. (The worker's messages are WM_APP + 1 to + 3.)
 inline constexpr UINT WM_START_UNATTENDED = WM_APP + 20;
 inline constexpr UINT WM_OFFER_CUT_RUN = WM_APP + 21;
+// Posted by a thread that read a printer's capabilities: wParam is the read's number (only the
+// latest counts), lParam the bits of what the printer can do.
+inline constexpr UINT WM_PRINTER_CAPABILITIES = WM_APP + 22;
 
 // The printer box's selection: the first printer named exactly like the default, else 0.
 int PrinterToSelect(const std::vector<std::wstring>& printers, const std::wstring& defaultPrinter);
@@ -84,12 +88,24 @@ protected:
     void OnClearList();
 
     void OnStart();
+    // The printer box's choice changed: what the new printer can do is read off the UI thread.
+    void OnPrinterChanged();
+    void OnDuplexChanged();
+    void OnColorChanged();
+    LRESULT OnPrinterCapabilities(WPARAM read, LPARAM bits);
     LRESULT OnStartUnattended(WPARAM, LPARAM);
     void OnStopRun();
-    // The printer, copies and suite as the three boxes stand.
+    // The printer, copies, suite, two-sided and colour as the boxes stand, and the page range as
+    // its box reads (every page when it cannot be read: OnStart refuses that first).
     PrintOptions ChosenOptions() const;
-    // The three boxes set to `options`, each where its item is still there.
+    // The boxes set to `options`, each where its item is still there (the page range is never
+    // set: each run asks for it anew).
     void ShowOptions(const PrintOptions& options);
+    // The two-sided and colour boxes refilled with what the chosen printer can do, the person's
+    // choice kept where it is still offered.
+    void FillSettingBoxes();
+    // Starts reading the chosen printer's capabilities on a thread of its own.
+    void ReadCapabilitiesOfChosenPrinter();
     // Asks whether to bring a cut-off run's list back; the journal goes whatever the answer.
     LRESULT OnOfferCutRun(WPARAM, LPARAM);
     // The journal's rows on top of the list, in their order, each with what became of it.
@@ -120,4 +136,10 @@ private:
     std::optional<PrintOptions> m_unattended;
     RunStart m_unattendedStart = RunStart::Started;
     std::vector<ResultRecord> m_unattendedRecords;
+    // The person's choices in the two-sided and colour boxes, kept while the chosen printer's
+    // capabilities are read (and across printers that cannot do them).
+    Duplex m_wantedDuplex = Duplex::PrinterDefault;
+    ColorMode m_wantedColor = ColorMode::PrinterDefault;
+    PrinterCapabilities m_capabilities;
+    UINT m_capabilityRead = 0;
 };

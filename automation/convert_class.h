@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "doclist/document_kind.h"
 
@@ -31,6 +32,11 @@ inline constexpr std::int32_t kMaxPage = 9999;
 
 // How every document of a run is printed, as the window's boxes said when the run started.
 struct PrintOptions {
+    PrintOptions() = default;
+    // The three settings every run has; the others at the printer's default and every page.
+    PrintOptions(std::wstring printerName, std::int32_t copiesEach = 1, std::int32_t suiteUsed = kSuiteMsOffice)
+        : printer(std::move(printerName)), copies(copiesEach), suite(suiteUsed) {}
+
     std::wstring printer;                 // as the spooler lists it
     std::int32_t copies = 1;              // 1 to 300 per document
     std::int32_t suite = kSuiteMsOffice;  // kSuiteMsOffice or kSuiteWps

@@ -26,6 +26,13 @@
 // Made by the run when it first starts, hidden while no run goes.
 #define IDC_STOP_RUN 1030
 #define IDC_RUN_COUNT 1031
+// The run's print settings under the printer box.
+#define IDC_DUPLEX 1032
+#define IDC_DUPLEX_LABEL 1033
+#define IDC_COLOR 1034
+#define IDC_COLOR_LABEL 1035
+#define IDC_PAGES 1036
+#define IDC_PAGES_LABEL 1037
 
 // The document list's context menu.
 #define IDM_OPEN_LOCATION 32771

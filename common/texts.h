@@ -178,4 +178,26 @@ inline constexpr const wchar_t* kCannotStartMsExcel = L"无法启动MS-Excel!";
 inline constexpr const wchar_t* kCannotStartWpsExcel = L"无法启动WPS-Excel!";
 inline constexpr const wchar_t* kCannotStartMsPpt = L"无法启动MS-PPT服务器!";
 inline constexpr const wchar_t* kCannotStartWpsPpt = L"无法启动WPS-PPT服务器!";
+
+// The run's print settings under the printer box, and their words in the report and the list.
+inline constexpr const wchar_t* kDuplexLabel = L"双面打印：";
+inline constexpr const wchar_t* kColorLabel = L"颜色：";
+inline constexpr const wchar_t* kPagesLabel = L"页码范围：";
+inline constexpr const wchar_t* kPrinterDefaultSetting = L"打印机默认";
+inline constexpr const wchar_t* kDuplexOneSided = L"单面";
+inline constexpr const wchar_t* kDuplexLongEdge = L"双面（长边翻转）";
+inline constexpr const wchar_t* kDuplexShortEdge = L"双面（短边翻转）";
+inline constexpr const wchar_t* kColorColor = L"彩色";
+inline constexpr const wchar_t* kColorMono = L"黑白";
+inline constexpr const wchar_t* kAllPages = L"全部";
+inline constexpr const wchar_t* kCsvDuplex = L"双面";
+inline constexpr const wchar_t* kCsvColor = L"颜色";
+inline constexpr const wchar_t* kCsvPages = L"页码范围";
+// The box at 开始打印 for a page range that cannot be read: start, the text, the end, then why.
+inline constexpr const wchar_t* kBadPagesStart = L"页码范围“";
+inline constexpr const wchar_t* kBadPagesEnd = L"”无效：";
+inline constexpr const wchar_t* kPagesNotARange = L"请填写一个页码（如 3）或一段页码（如 2-5），留空则打印全部页";
+inline constexpr const wchar_t* kPagesFromOne = L"页码从 1 开始";
+inline constexpr const wchar_t* kPagesTooLarge = L"页码不能大于 9999";
+inline constexpr const wchar_t* kPagesBackwards = L"起始页不能大于结束页";
 }  // namespace texts

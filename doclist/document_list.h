@@ -21,6 +21,9 @@ struct RowResult {
     std::wstring printer;
     int copies = 0;
     std::wstring suite;
+    std::wstring duplex;  // the run's two-sided, colour and page range settings, in words
+    std::wstring color;
+    std::wstring pages;
 };
 
 // What opening a list file did: how many of its entries became rows and how many were skipped,

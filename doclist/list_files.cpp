@@ -62,6 +62,9 @@ std::vector<ResultRecord> DocumentList::ResultRecords() const {
             r.copies = result->copies;
             r.suite = result->suite;
             r.ended = result->ended;
+            r.duplex = result->duplex;
+            r.color = result->color;
+            r.pages = result->pages;
         }
         records.push_back(std::move(r));
     }

@@ -31,3 +31,28 @@ std::wstring ServerStartFailureText(DocumentKind kind, std::int32_t suite, Print
     if (outcome == PrintOutcome::ServerStuckAtStart) text += std::wstring(L"\n") + texts::kReasonServerStuckAtStart;
     return text;
 }
+
+const wchar_t* DuplexName(Duplex duplex) {
+    switch (duplex) {
+        case Duplex::OneSided: return texts::kDuplexOneSided;
+        case Duplex::LongEdge: return texts::kDuplexLongEdge;
+        case Duplex::ShortEdge: return texts::kDuplexShortEdge;
+        case Duplex::PrinterDefault: break;
+    }
+    return texts::kPrinterDefaultSetting;
+}
+
+const wchar_t* ColorName(ColorMode color) {
+    switch (color) {
+        case ColorMode::Color: return texts::kColorColor;
+        case ColorMode::Mono: return texts::kColorMono;
+        case ColorMode::PrinterDefault: break;
+    }
+    return texts::kPrinterDefaultSetting;
+}
+
+std::wstring PageRangeText(const PageRange& pages) {
+    if (pages.All()) return texts::kAllPages;
+    if (pages.from == pages.to) return std::to_wstring(pages.from);
+    return std::to_wstring(pages.from) + L"-" + std::to_wstring(pages.to);
+}

@@ -30,7 +30,8 @@ std::wstring CsvTime(const SYSTEMTIME& t) {
 
 std::string ResultCsv(const std::vector<ResultRecord>& records) {
     const wchar_t* const header[] = {texts::kColumnPath, texts::kColumnStatus, texts::kCsvReason, texts::kCsvPrinter,
-                                     texts::kCsvCopies,  texts::kCsvSuite,    texts::kCsvTime};
+                                     texts::kCsvCopies,  texts::kCsvSuite,    texts::kCsvTime,   texts::kCsvDuplex,
+                                     texts::kCsvColor,   texts::kCsvPages};
     std::wstring text;
     for (const wchar_t* h : header) {
         if (!text.empty()) text += L',';
@@ -44,6 +45,11 @@ std::string ResultCsv(const std::vector<ResultRecord>& records) {
             text += L',';
         }
         text += CsvField(CsvTime(r.ended));
+        // Added after the first seven, so that a script reading those by position still reads them.
+        for (const std::wstring* field : {&r.duplex, &r.color, &r.pages}) {
+            text += L',';
+            text += CsvField(*field);
+        }
         text += L"\r\n";
     }
     return "\xEF\xBB\xBF" + Utf8(text);

@@ -17,6 +17,9 @@ struct ResultRecord {
     int copies = 0;
     std::wstring suite;
     SYSTEMTIME ended{};    // local time the row ended; all zero when it did not
+    std::wstring duplex;   // the run's two-sided, colour and page range settings in words; empty
+    std::wstring color;    // for a row no run reached
+    std::wstring pages;
 };
 
 // One field as it goes into a line: a leading =, +, - or @ (which a spreadsheet would evaluate)

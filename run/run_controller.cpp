@@ -113,8 +113,14 @@ void PrintRunController::OnProgress(WPARAM index, LPARAM result) {
     if (!m_active) return;
     if (index != kRunFinished) {
         const auto outcome = static_cast<PrintOutcome>(result);
-        RowResult row{OutcomeReason(outcome), {}, m_options.printer, m_options.copies,
-                      m_options.suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice};
+        RowResult row{OutcomeReason(outcome),
+                      {},
+                      m_options.printer,
+                      m_options.copies,
+                      m_options.suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice,
+                      DuplexName(m_options.duplex),
+                      ColorName(m_options.color),
+                      PageRangeText(m_options.pages)};
         ::GetLocalTime(&row.ended);
         m_journal.RowEnded(index, outcome == PrintOutcome::Printed, row.reason);
         m_documents->SetResult(static_cast<int>(index), outcome == PrintOutcome::Printed ? texts::kDone : texts::kFailed,

@@ -122,6 +122,10 @@ std::string HeaderText(const std::vector<std::wstring>& paths, const PrintOption
     text += Line({L"printer", options.printer});
     text += Line({L"copies", std::to_wstring(options.copies)});
     text += Line({L"suite", std::to_wstring(options.suite)});
+    // Lines an earlier version does not know, and passes over.
+    text += Line({L"duplex", std::to_wstring(static_cast<int>(options.duplex))});
+    text += Line({L"color", std::to_wstring(static_cast<int>(options.color))});
+    text += Line({L"pages", std::to_wstring(options.pages.from), std::to_wstring(options.pages.to)});
     for (const std::wstring& path : paths) text += Line({L"row", path});
     return text;
 }
@@ -150,6 +154,13 @@ Journal Read(const std::string& bytes) {
             if (auto n = Number(f[1], 1, 300)) journal.options.copies = static_cast<std::int32_t>(*n);
         } else if (key == L"suite" && f.size() == 2) {
             if (auto n = Number(f[1], 0, 0x7FFFFFFF)) journal.options.suite = static_cast<std::int32_t>(*n);
+        } else if (key == L"duplex" && f.size() == 2) {
+            if (auto n = Number(f[1], 0, static_cast<long long>(Duplex::ShortEdge))) journal.options.duplex = static_cast<Duplex>(*n);
+        } else if (key == L"color" && f.size() == 2) {
+            if (auto n = Number(f[1], 0, static_cast<long long>(ColorMode::Mono))) journal.options.color = static_cast<ColorMode>(*n);
+        } else if (key == L"pages" && f.size() == 3) {
+            const auto from = Number(f[1], 1, kMaxPage), to = Number(f[2], 1, kMaxPage);
+            if (from && to && *from <= *to) journal.options.pages = {static_cast<std::int32_t>(*from), static_cast<std::int32_t>(*to)};
         } else if ((key == L"printed" && f.size() == 3) || (key == L"failed" && f.size() == 4)) {
             const auto index = Number(f[1], 0, static_cast<long long>(journal.rows.size()) - 1);
             if (!index) continue;
