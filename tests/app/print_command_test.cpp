@@ -305,6 +305,15 @@ struct CmdResult {
     std::wstring text;
 };
 
+// Bytes a console program wrote, read in the console's code page.
+std::wstring ConsoleText(const std::string& bytes) {
+    const UINT page = ::GetConsoleOutputCP();
+    const int size = ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
 CmdResult RunInCmd(const std::wstring& arguments, const std::wstring& out) {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
@@ -313,11 +322,7 @@ CmdResult RunInCmd(const std::wstring& arguments, const std::wstring& out) {
     ChildProcess shell;
     if (!shell.Start(cmd, L"/c \"" + Quoted(ProgramPath()) + L" " + arguments + L" > " + Quoted(out) + L"\"")) return result;
     result.code = shell.Wait(kRunWaitMs);
-    const std::string bytes = testing_files::ReadAll(out);
-    const UINT page = ::GetConsoleOutputCP();
-    const int size = ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    result.text.assign(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), result.text.data(), size);
+    result.text = ConsoleText(testing_files::ReadAll(out));
     return result;
 }
 
@@ -543,18 +548,38 @@ TEST_F(PrintCommand, APrinterInTroubleRefusesTheRunWithThreeAndSaysWhy) {
 }
 
 TEST_F(PrintCommand, AWindowThatCannotBeMadeIsNoSuccess) {
-    // Without an X display Wine has no window to give: the run never comes up.
+    // A program with no display to reach gets no window, as one started where there is no desktop.
+    // Wine's X11 driver takes the display from the process's Unix environment, which a Windows
+    // parent cannot change: a Unix shell starts cmd, and the program, without one.
+    const std::wstring shell = L"Z:\\bin\\sh";
+    if (::GetFileAttributesW(shell.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Unix shell to start it from";
+    const std::wstring token = testing_files::UniquePart();
     testing_files::TempFolder temp(L"print-nowindow");
-    const std::wstring doc = temp.File(L"nowindow-" + testing_files::UniquePart() + L".docx");
-    std::wstring display(256, L'\0');
-    display.resize(::GetEnvironmentVariableW(L"DISPLAY", display.data(), static_cast<DWORD>(display.size())));
-    ASSERT_FALSE(display.empty());
-    ::SetEnvironmentVariableW(L"DISPLAY", nullptr);
-    const CmdResult result = RunInCmd(L"/print " + Quoted(doc), temp / L"out.txt");
-    ::SetEnvironmentVariableW(L"DISPLAY", display.c_str());
-    EXPECT_EQ(result.code, 3);
-    EXPECT_EQ(result.text, std::wstring(texts::kNoWindow) + L"\r\n");
-    EXPECT_TRUE(spool::FindJobs(doc.substr(doc.find_last_of(L'\\') + 1)).empty());
+    const std::wstring doc = temp.File(L"nowindow-" + token + L".docx");
+    // Under /tmp, whose Unix name the shell and whose Windows name this test both know.
+    const std::wstring unixBase = L"/tmp/tavrolin-nowindow-" + token;
+    auto windowsName = [](std::wstring unixName) {
+        std::replace(unixName.begin(), unixName.end(), L'/', L'\\');
+        return L"Z:" + unixName;
+    };
+    const std::wstring out = windowsName(unixBase + L".out"), windowsCode = windowsName(unixBase + L".code");
+    const std::wstring script = windowsName(unixBase + L".sh");
+    // One argument each: wine quotes what needs it for cmd, and cmd takes the ">" as its own.
+    auto sh = [](const std::wstring& argument) { return L" '" + argument + L"'"; };
+    ASSERT_TRUE(testing_files::WriteAll(script, testing_files::Narrow(L"env -u DISPLAY wine cmd /c" + sh(ProgramPath()) +
+                                                                      L" /print" + sh(doc) + sh(L">") + sh(out) +
+                                                                      L"\necho $? > " + unixBase + L".code\n")));
+    ChildProcess starter;
+    ASSERT_TRUE(starter.Start(shell, unixBase + L".sh"));
+    starter.Wait(kRunWaitMs);
+    // The shell's handle may be let go before its own children end: the code file says it is over.
+    testing_ui::PumpUntil([&] { return !testing_files::ReadAll(windowsCode).empty(); }, kRunWaitMs);
+    const std::string codeText = testing_files::ReadAll(windowsCode);
+    const std::wstring text = ConsoleText(testing_files::ReadAll(out));
+    for (const std::wstring& made : {script, windowsCode, out}) ::DeleteFileW(made.c_str());
+    EXPECT_EQ(codeText, "3\n");
+    EXPECT_EQ(text, std::wstring(texts::kNoWindow) + L"\r\n");
+    EXPECT_TRUE(spool::FindJobs(L"nowindow-" + token).empty());
 }
 
 namespace {
@@ -596,6 +621,8 @@ std::string ScreenOf(const std::wstring& command) {
     std::vector<BYTE> attributes(size);
     STARTUPINFOEXW start{};
     start.StartupInfo.cb = sizeof(start);
+    // None of this test's own handles: what cmd writes goes where the command sends it.
+    start.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
     start.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
     ::InitializeProcThreadAttributeList(start.lpAttributeList, 1, 0, &size);
     ::UpdateProcThreadAttribute(start.lpAttributeList, 0, kAttributePseudoConsole, console, sizeof(console),
@@ -629,7 +656,7 @@ TEST_F(PrintCommand, OutputSentToNulReachesNoScreen) {
     const std::wstring command = Quoted(ProgramPath()) + L" /print /copies 0 " + Quoted(doc);
     const std::string said = testing_files::Narrow(texts::kArgBadCopies);
 
-    const std::string shown = ScreenOf(command);
+    const std::string shown = ScreenOf(command + L" > CON");
     EXPECT_NE(shown.find(said), std::string::npos) << "the screen is not read: " << testing::PrintToString(shown);
     const std::string hidden = ScreenOf(command + L" > NUL");
     EXPECT_EQ(hidden.find(said), std::string::npos) << testing::PrintToString(hidden);
