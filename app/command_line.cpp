@@ -78,6 +78,7 @@ ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments) {
         const std::wstring& argument = arguments[i];
         if (!IsSwitch(argument)) {
             request.names.push_back(argument);
+            request.items.push_back({argument, false});
             continue;
         }
         if (text::EqualsNoCase(argument, L"/print")) continue;
@@ -114,6 +115,7 @@ ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments) {
             request.report = value;
         } else {
             request.lists.push_back(value);
+            request.items.push_back({value, true});
         }
     }
     return parsed;

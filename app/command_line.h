@@ -30,6 +30,13 @@ std::wstring UsageText(const std::wstring& programFile);
 // "/print" among the arguments (any letter case): the run is started from the command line.
 bool WantsPrint(const std::vector<std::wstring>& arguments);
 
+// A name, or the file of a "/list 列表" pair, whose entries stand in its place.
+struct LaunchItem {
+    std::wstring name;
+    bool list = false;
+    friend bool operator==(const LaunchItem&, const LaunchItem&) = default;
+};
+
 // What "/print [/printer 名称] [/copies N] [/suite ms|wps] [/report 文件] [/list 列表] 名称…" asks
 // for. Names and files as given; the caller makes them full.
 struct PrintRequest {
@@ -39,6 +46,7 @@ struct PrintRequest {
     std::wstring report;     // empty: none
     std::vector<std::wstring> lists;
     std::vector<std::wstring> names;
+    std::vector<LaunchItem> items;  // the names and the lists together, in the order given
 };
 
 inline constexpr int kMaxCopies = 300;
@@ -51,12 +59,7 @@ struct ParsedPrint {
 };
 ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments);
 
-// A plain launch's arguments in order: names, and the files of "/list 列表" pairs, whose entries
-// stand in their place.
-struct LaunchItem {
-    std::wstring name;
-    bool list = false;
-};
+// A plain launch's arguments in order.
 std::vector<LaunchItem> ParsePlain(const std::vector<std::wstring>& arguments);
 
 // Each name made full against the current directory (GetFullPathNameW), in order; an empty

@@ -12,8 +12,9 @@ ParentConsole::ParentConsole() {
         m_attached = ::GetLastError() == ERROR_ACCESS_DENIED;
     }
     if (!m_attached) return;
-    // The standard output the starter gave us wins (cmd's "> 结果.txt"); a GUI program started
-    // plainly has none that is usable, and then the console's screen is opened by name.
+    // The standard output the starter gave us wins (cmd's "> 结果.txt", "> NUL", a pipe); a GUI
+    // program started plainly has none that is usable, and then the console's screen is opened
+    // by name.
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (out && out != INVALID_HANDLE_VALUE) {
@@ -22,8 +23,9 @@ ParentConsole::ParentConsole() {
             m_screen = true;
             return;
         }
+        // A device that is not a console (NUL, a serial port) is written like a file.
         const DWORD type = ::GetFileType(out);
-        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) {
             m_out = out;
             return;
         }

@@ -1,6 +1,7 @@
 #include "app/print_command.h"
 
 #include <memory>
+#include <unordered_set>
 
 #include "app/console.h"
 #include "app/recovery.h"
@@ -10,6 +11,7 @@
 #include "doclist/document_list.h"
 #include "doclist/list_file.h"
 #include "framework/long_path.h"
+#include "framework/scoped.h"
 #include "framework/text.h"
 #include "framework/whole_file.h"
 #include "run/printer_state.h"
@@ -25,16 +27,72 @@ std::optional<std::wstring> ChosenPrinter(const std::wstring& asked, const Print
     return std::nullopt;
 }
 
-std::vector<std::wstring> DocumentsOf(const std::vector<std::wstring>& names) {
+std::vector<std::wstring> Accounting::Documents() const {
     std::vector<std::wstring> documents;
-    for (const std::wstring& path : command_line::FullPaths(names)) {
-        const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            DocumentList::ScanFolder(path, documents, 1);
-        else if (doclist::IsDroppableName(path))
-            documents.push_back(path);
-    }
+    for (const Row& row : rows)
+        if (!row.failed) documents.push_back(row.path);
     return documents;
+}
+
+namespace {
+
+// A folder whose listing the system refuses (no access), told apart from one that lists nothing.
+bool FolderListable(const std::wstring& folder) {
+    std::wstring pattern = folder;
+    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW entry{};
+    FindHandle find(::FindFirstFileW(LongPathForm(pattern).c_str(), &entry));
+    return find.valid() || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+Accounting AccountFor(const std::vector<doclist::ListEntry>& names) {
+    Accounting result;
+    std::unordered_set<std::wstring> seen;
+    auto addDocument = [&](std::wstring path) {
+        if (seen.insert(path).second)
+            result.rows.push_back({std::move(path)});
+        else
+            result.skipped.push_back({std::move(path), texts::kSkippedDuplicate});
+    };
+    for (const doclist::ListEntry& name : names) {
+        if (name.refused) {
+            result.skipped.push_back({name.path, name.refused});
+            continue;
+        }
+        std::wstring path = FullPathName(name.path);
+        if (path.empty()) {
+            result.rows.push_back({name.path, texts::kReasonNameMissing});
+            continue;
+        }
+        const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            // Named like a document, it fails as the run would fail it; anything else may have
+            // been meant as a folder.
+            const wchar_t* why = doclist::IsDroppableName(path) ? texts::kReasonFileUnreadable : texts::kReasonNameMissing;
+            result.rows.push_back({std::move(path), why});
+            continue;
+        }
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!FolderListable(path)) {
+                result.rows.push_back({std::move(path), texts::kReasonFolderUnreadable});
+                continue;
+            }
+            std::vector<std::wstring> documents;
+            DocumentList::ScanFolder(path, documents, 1);
+            if (documents.empty()) result.skipped.push_back({path, texts::kSkippedNoDocuments});
+            // 添加目录 puts each on top in turn, so its rows read last first.
+            for (auto it = documents.rbegin(); it != documents.rend(); ++it) addDocument(std::move(*it));
+            continue;
+        }
+        if (doclist::IsDroppableName(path))
+            addDocument(std::move(path));
+        else
+            result.skipped.push_back({std::move(path), texts::kSkippedNotADocument});
+    }
+    return result;
 }
 
 int ExitCodeOf(RunStart refused) {
@@ -73,20 +131,49 @@ void WriteUsage(ParentConsole& console) {
     console.WriteLine(command_line::UsageText(std::wstring(AfxGetAppName()) + L".exe"));
 }
 
-// The run's end on the console and in the report; the exit code.
-int Report(ParentConsole& console, const command_line::PrintRequest& request, const std::vector<ResultRecord>& records) {
+// The rows of the record in the order the names were given: the run's rows (top to bottom, as
+// the documents were handed over) with the failure rows in their places.
+std::vector<ResultRecord> Records(const Accounting& accounting, const std::vector<ResultRecord>& run,
+                                  const PrintOptions* options) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    std::vector<ResultRecord> records;
+    size_t next = 0;
+    for (const Accounting::Row& row : accounting.rows) {
+        if (!row.failed) {
+            if (next < run.size()) records.push_back(run[next++]);
+            continue;
+        }
+        ResultRecord failed;
+        failed.path = row.path;
+        failed.status = texts::kFailed;
+        failed.reason = row.failed;
+        failed.ended = now;
+        if (options) {
+            failed.printer = options->printer;
+            failed.copies = options->copies;
+            failed.suite = options->suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice;
+        }
+        records.push_back(std::move(failed));
+    }
+    return records;
+}
+
+// The run's end on the console and in the report; the exit code, `code` unless the report the
+// script asked for could not be written.
+int Report(ParentConsole& console, const command_line::PrintRequest& request, const std::vector<ResultRecord>& records,
+           bool ran, int code) {
     for (const ResultRecord& record : records)
         if (record.status != texts::kDone)
             console.WriteLine(texts::kFailedLine + record.path + (record.reason.empty() ? L"" : L"（" + record.reason + L"）"));
-    console.WriteLine(Summary(records));
-    int code = ExitCodeOf(records);
+    console.WriteLine(ran ? Summary(records) : std::wstring(texts::kNothingToPrint));
     if (!request.report.empty()) {
         const std::vector<std::wstring> full = command_line::FullPaths({request.report});
         const std::wstring target = full.empty() ? request.report : full.front();
         if (const DWORD error = WriteWholeFile(target, ResultCsv(records))) {
             // The record the script asked for is missing: that is no success.
             console.WriteLine(texts::kReportUnwritable + target + L"（" + SystemErrorText(error) + L"）");
-            code = kSomeFailed;
+            if (code == kAllPrinted) code = kSomeFailed;
         }
     }
     return code;
@@ -104,15 +191,22 @@ int Run(const std::vector<std::wstring>& arguments) {
     std::vector<std::wstring> errors = parsed.errors;
     const command_line::PrintRequest& request = parsed.request;
 
-    // The lists are read here, before anything else is touched; an unreadable one is a bad argument.
-    std::vector<std::wstring> names = request.names;
-    for (const std::wstring& list : command_line::FullPaths(request.lists)) {
-        std::string bytes;
-        if (const DWORD error = ReadWholeFile(list, bytes)) {
-            errors.push_back(texts::kArgListUnreadable + list + L"（" + SystemErrorText(error) + L"）");
+    // The lists are read here, before anything else is touched; an unreadable one is a bad
+    // argument. A list's entries stand where the list stood among the names.
+    std::vector<doclist::ListEntry> names;
+    for (const command_line::LaunchItem& item : request.items) {
+        if (!item.list) {
+            names.push_back({item.name});
             continue;
         }
-        for (std::wstring& entry : doclist::ListFileEntries(bytes, doclist::FolderOfFile(list)))
+        const std::wstring list = FullPathName(item.name);
+        std::string bytes;
+        if (const DWORD error = list.empty() ? ERROR_INVALID_NAME : ReadWholeFile(list, bytes)) {
+            errors.push_back(texts::kArgListUnreadable + (list.empty() ? item.name : list) + L"（" +
+                             SystemErrorText(error) + L"）");
+            continue;
+        }
+        for (doclist::ListEntry& entry : doclist::ListFileEntries(bytes, doclist::FolderOfFile(list)))
             names.push_back(std::move(entry));
     }
     if (!errors.empty()) {
@@ -132,10 +226,17 @@ int Run(const std::vector<std::wstring>& arguments) {
     // list of such a run waits for the next start with a window.
     RecoverAfterCut(false);
 
-    const std::vector<std::wstring> documents = DocumentsOf(names);
+    const Accounting accounting = AccountFor(names);
+    for (const Accounting::Skipped& skipped : accounting.skipped)
+        console.WriteLine(texts::kSkippedLine + skipped.path + L"（" + skipped.why + L"）");
+    const std::vector<std::wstring> documents = accounting.Documents();
     if (documents.empty()) {
-        console.WriteLine(texts::kNothingToPrint);
-        return kNothingToPrint;
+        // A name that could not be printed is in the record, though no run started.
+        if (accounting.rows.empty()) {
+            console.WriteLine(texts::kNothingToPrint);
+            return kNothingToPrint;
+        }
+        return Report(console, request, Records(accounting, {}, nullptr), false, kNothingToPrint);
     }
     const std::optional<std::wstring> printer = ChosenPrinter(request.printer, ReadPrinterChoices());
     if (!printer) {
@@ -152,10 +253,12 @@ int Run(const std::vector<std::wstring>& arguments) {
     ::InitCommonControlsEx(&icc);
     auto dlg = std::make_unique<CTavrolinDlg>();
     dlg->BeginReadingPrinters();
-    dlg->AddOnStart(documents);
+    // Each name goes on top of the list in turn, and the worker prints top to bottom: handed over
+    // last first, the documents print in the order given.
+    dlg->AddOnStart({documents.rbegin(), documents.rend()});
     dlg->PrintUnattended(options);
     AfxGetApp()->m_pMainWnd = dlg.get();
-    dlg->DoModal();
+    const INT_PTR shown = dlg->DoModal();
     AfxGetApp()->m_pMainWnd = nullptr;
 
     if (dlg->UnattendedStart() != RunStart::Started) {
@@ -170,7 +273,13 @@ int Run(const std::vector<std::wstring>& arguments) {
             console.WriteLine(texts::kCannotStartRun);
         return ExitCodeOf(dlg->UnattendedStart());
     }
-    return Report(console, request, dlg->UnattendedRecords());
+    // A window that never came up ran nothing: no record is no success.
+    if (shown == -1 || dlg->UnattendedRecords().empty()) {
+        console.WriteLine(texts::kNoWindow);
+        return kPrinterUnusable;
+    }
+    const std::vector<ResultRecord> records = Records(accounting, dlg->UnattendedRecords(), &options);
+    return Report(console, request, records, true, ExitCodeOf(records));
 }
 
 }  // namespace print_command

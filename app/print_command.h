@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "doclist/list_file.h"
 #include "run/result_csv.h"
 #include "run/run_controller.h"
 
@@ -26,9 +27,27 @@ inline constexpr int kAnotherRunActive = 5;
 // letter case, or the user's default when none is named; nothing when there is no such printer.
 std::optional<std::wstring> ChosenPrinter(const std::wstring& asked, const PrinterChoices& choices);
 
-// The documents the names give, in order: a folder's own documents as 添加目录 finds them, newest
-// first; a file when the drop rule takes it. Names are made full against the current directory.
-std::vector<std::wstring> DocumentsOf(const std::vector<std::wstring>& names);
+// What the names of a request come to, in the order given. Each name is a row or a skipped line:
+// a document becomes a row to print (once; a name met again is skipped), a folder its own
+// documents in the order 添加目录 lists them, and a name that does not exist or cannot be read a
+// failure row with why; a file that is not a document, a folder without documents and a list's
+// refused line are skipped with why.
+struct Accounting {
+    struct Row {
+        std::wstring path;
+        const wchar_t* failed = nullptr;  // a failure row's reason; nullptr for a document to print
+    };
+    struct Skipped {
+        std::wstring path;
+        const wchar_t* why;
+    };
+    std::vector<Row> rows;
+    std::vector<Skipped> skipped;
+    // The rows to print, in order.
+    std::vector<std::wstring> Documents() const;
+};
+// `names` are made full against the current directory; a list's entries come full already.
+Accounting AccountFor(const std::vector<doclist::ListEntry>& names);
 
 // The exit code of a run that did not start, and of one that ran.
 int ExitCodeOf(RunStart refused);

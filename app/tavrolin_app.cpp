@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/command_line.h"
@@ -80,8 +81,15 @@ BOOL CTavrolinApp::InitInstance() {
             if (!item.list) {
                 names.push_back(std::move(full));
             } else if (ReadWholeFile(full, bytes) == 0) {
-                for (std::wstring& entry : doclist::ListFileEntries(bytes, doclist::FolderOfFile(full)))
-                    names.push_back(std::move(entry));
+                // Names go on top one by one, as a drop's do; the list's entries go in last first,
+                // each once, so that they read in the file's order, as 打开列表… shows them. A
+                // refused line is dropped as a drop's non-document is: a launch has nobody to tell.
+                std::vector<std::wstring> entries =
+                    doclist::ListFilePaths(doclist::ListFileEntries(bytes, doclist::FolderOfFile(full)));
+                std::unordered_set<std::wstring> seen;
+                std::erase_if(entries, [&](const std::wstring& entry) { return !seen.insert(entry).second; });
+                names.insert(names.end(), std::make_move_iterator(entries.rbegin()),
+                             std::make_move_iterator(entries.rend()));
             }
         }
     }

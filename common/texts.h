@@ -82,6 +82,8 @@ inline constexpr const wchar_t* kSummaryPrinted = L"打印结束：成功 ";
 inline constexpr const wchar_t* kSummaryFailed = L" 个，失败 ";
 inline constexpr const wchar_t* kSummaryEnd = L" 个";
 inline constexpr const wchar_t* kFailedLine = L"失败：";
+inline constexpr const wchar_t* kSkippedLine = L"跳过：";
+inline constexpr const wchar_t* kNoWindow = L"无法打开程序窗口，没有打印任何文件";
 inline constexpr const wchar_t* kReportUnwritable = L"无法写入结果文件：";
 
 // The list's context menu and its questions.
@@ -112,6 +114,8 @@ inline constexpr const wchar_t* kListSkippedMoreEnd = L" 个";
 inline constexpr const wchar_t* kSkippedNotADocument = L"不是 Word、Excel 或 PowerPoint 文档";
 inline constexpr const wchar_t* kSkippedMissing = L"文件不存在";
 inline constexpr const wchar_t* kSkippedDuplicate = L"已在列表中";
+inline constexpr const wchar_t* kSkippedNoDocuments = L"文件夹中没有 Word、Excel 或 PowerPoint 文档";
+inline constexpr const wchar_t* kSkippedDriveRelative = L"路径相对于驱动器的当前目录，请写完整路径";
 
 // The record of a run as a CSV file: the columns after the list's two, and the proposed name.
 inline constexpr const wchar_t* kCsvReason = L"原因";
@@ -161,6 +165,8 @@ inline constexpr const wchar_t* kUsageRest =
 // Why a row is "失败", shown as the row's tip.
 inline constexpr const wchar_t* kReasonNotADocument = L"不是 Word、Excel 或 PowerPoint 文档";
 inline constexpr const wchar_t* kReasonFileUnreadable = L"文件不存在或无法读取";
+inline constexpr const wchar_t* kReasonNameMissing = L"文件或文件夹不存在或无法读取";
+inline constexpr const wchar_t* kReasonFolderUnreadable = L"无法读取文件夹";
 inline constexpr const wchar_t* kReasonPrinterUnavailable = L"打印机不可用";
 inline constexpr const wchar_t* kReasonServerCannotStart = L"无法启动办公软件";
 inline constexpr const wchar_t* kReasonVersionTooOld = L"办公软件版本过低（需要 2007 或更高版本）";

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "common/texts.h"
 #include "framework/long_path.h"
 #include "framework/whole_file.h"
 
@@ -46,9 +49,9 @@ std::string ListFileBytes(const std::vector<std::wstring>& paths) {
     return "\xEF\xBB\xBF" + Utf8(text);
 }
 
-std::vector<std::wstring> ListFileEntries(const std::string& bytes, const std::wstring& listFolder) {
+std::vector<ListEntry> ListFileEntries(const std::string& bytes, const std::wstring& listFolder) {
     const std::wstring text = Decode(bytes);
-    std::vector<std::wstring> entries;
+    std::vector<ListEntry> entries;
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of(L"\r\n", start);
@@ -59,12 +62,49 @@ std::vector<std::wstring> ListFileEntries(const std::string& bytes, const std::w
         // A NUL cannot be part of a path; what follows it is not.
         line = line.c_str();
         if (line.empty()) continue;
-        const bool relative = !(line.size() >= 2 && line[1] == L':') && line[0] != L'\\' && line[0] != L'/';
-        if (relative && !listFolder.empty()) line = listFolder + L"\\" + line;
+        auto isSlash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+        const bool drive = line.size() >= 2 && line[1] == L':';
+        if (drive && (line.size() == 2 || !isSlash(line[2]))) {
+            // "E:a.docx" hangs on E:'s current folder, which is this process's, not the list's.
+            entries.push_back({std::move(line), texts::kSkippedDriveRelative});
+            continue;
+        }
+        const bool fromRoot = isSlash(line[0]) && !(line.size() >= 2 && isSlash(line[1]));
+        if (fromRoot)
+            line = RootOf(listFolder) + line;
+        else if (!drive && !isSlash(line[0]) && !listFolder.empty())
+            line = listFolder + L"\\" + line;
         std::wstring full = FullPathName(line);
-        entries.push_back(full.empty() ? line : std::move(full));
+        entries.push_back({full.empty() ? std::move(line) : std::move(full)});
     }
     return entries;
+}
+
+std::vector<std::wstring> ListFilePaths(const std::vector<ListEntry>& entries) {
+    std::vector<std::wstring> paths;
+    for (const ListEntry& entry : entries)
+        if (!entry.refused) paths.push_back(entry.path);
+    return paths;
+}
+
+std::wstring RootOf(const std::wstring& folder) {
+    auto startsWith = [&](std::wstring_view prefix) { return folder.compare(0, prefix.size(), prefix) == 0; };
+    auto isSlash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    // "\\server\share" after `from`: the share is the root; a path from the root stays on it.
+    auto share = [&](size_t from) {
+        size_t at = from;
+        for (int part = 0; part < 2 && at < folder.size(); ++part) {
+            while (at < folder.size() && !isSlash(folder[at])) ++at;
+            if (part == 0 && at < folder.size()) ++at;
+        }
+        return folder.substr(0, at);
+    };
+    if (startsWith(L"\\\\?\\UNC\\")) return share(8);
+    if (startsWith(L"\\\\?\\") || startsWith(L"\\\\.\\"))
+        return folder.size() >= 6 && folder[5] == L':' ? folder.substr(0, 6) : std::wstring();
+    if (folder.size() >= 2 && isSlash(folder[0]) && isSlash(folder[1])) return share(2);
+    if (folder.size() >= 2 && folder[1] == L':') return folder.substr(0, 2);
+    return {};
 }
 
 std::wstring FolderOfFile(const std::wstring& path) {

@@ -122,7 +122,12 @@ ListFileOutcome DocumentList::OpenListFile(const std::wstring& path) {
     };
     std::vector<std::wstring> accepted;
     std::unordered_set<std::wstring> seen;
-    for (std::wstring& entry : doclist::ListFileEntries(bytes, doclist::FolderOfFile(path))) {
+    for (doclist::ListEntry& line : doclist::ListFileEntries(bytes, doclist::FolderOfFile(path))) {
+        if (line.refused) {
+            skip(line.path, line.refused);
+            continue;
+        }
+        std::wstring& entry = line.path;
         // The drop's rule by name first, so a line that names no document asks nothing of the disk.
         if (!doclist::KindOfName(entry)) {
             skip(entry, texts::kSkippedNotADocument);

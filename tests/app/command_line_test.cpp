@@ -93,6 +93,8 @@ TEST(CommandLine, PrintRequestTakesEachSwitchsValue) {
     EXPECT_EQ(r.report, L"r.csv");
     EXPECT_EQ(r.lists, (Names{L"one.txt", L"two.txt"}));
     EXPECT_EQ(r.names, (Names{L"a.docx", L"b dir"}));
+    using Item = command_line::LaunchItem;
+    EXPECT_EQ(r.items, (std::vector<Item>{{L"a.docx", false}, {L"one.txt", true}, {L"b dir", false}, {L"two.txt", true}}));
 
     const command_line::PrintRequest defaults = command_line::ParsePrint({L"/print", L"a.doc"}).request;
     EXPECT_EQ(defaults.printer, L"");

@@ -132,10 +132,13 @@ TEST(LaunchWithNames, ListFilesStandForTheirEntriesAtStartAndInAHandOver) {
     ASSERT_EQ(::FindWindowW(nullptr, texts::kMainTitle), nullptr) << "a stray instance is running";
     testing_files::TempFolder temp(L"cmdline-list 列表");
     const std::wstring first = temp.File(L"第一.docx");
+    const std::wstring firstToo = temp.File(L"第一续.doc");
     const std::wstring second = temp.File(L"sub\\second.xlsx");
     const std::wstring third = temp.File(L"third.pptx");
-    // UTF-8 with a relative entry and a folder the drop rule leaves out; the second in UTF-16.
-    ASSERT_TRUE(testing_files::WriteAll(temp / L"one.txt", testing_files::Narrow(L"\xFEFF第一.docx\r\n\r\nsub\r\n")));
+    // UTF-8 with relative entries (read in the file's order, the first again) and a folder the drop
+    // rule leaves out; the second in UTF-16.
+    ASSERT_TRUE(testing_files::WriteAll(temp / L"one.txt",
+                                        testing_files::Narrow(L"\xFEFF第一.docx\r\n\r\nsub\r\n第一续.doc\r\n第一.docx\r\n")));
     const std::wstring two = L"\xFEFFsecond.xlsx\r\n";
     ASSERT_TRUE(testing_files::WriteAll(temp / L"sub\\two.txt",
                                         std::string(reinterpret_cast<const char*>(two.data()), two.size() * sizeof(wchar_t))));
@@ -147,7 +150,7 @@ TEST(LaunchWithNames, ListFilesStandForTheirEntriesAtStartAndInAHandOver) {
     }
     HWND main = WaitForMainWindow(running.Id());
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(ListedPaths(main), (Names{first}));
+    EXPECT_EQ(ListedPaths(main), (Names{first, firstToo}));
 
     {
         ChildProcess again;
@@ -155,7 +158,7 @@ TEST(LaunchWithNames, ListFilesStandForTheirEntriesAtStartAndInAHandOver) {
         ASSERT_TRUE(again.Start(ProgramPath(), L"third.pptx /list \"" + temp / L"sub\\two.txt" + L"\""));
         EXPECT_EQ(again.Wait(30000), 0);
     }
-    EXPECT_TRUE(testing_ui::PumpUntil([&] { return ListedPaths(main).size() == 3; }, 5000));
-    EXPECT_EQ(ListedPaths(main), (Names{second, third, first}));
+    EXPECT_TRUE(testing_ui::PumpUntil([&] { return ListedPaths(main).size() == 4; }, 5000));
+    EXPECT_EQ(ListedPaths(main), (Names{second, third, first, firstToo}));
     EndProgram(running, main);
 }

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <winspool.h>  // SetDefaultPrinter is its macro, as in the support library
 
+#include <algorithm>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"
+#include "support/officesim_log.h"
 #include "support/officesim_windows.h"
 #include "support/program.h"
 #include "support/spool_capture.h"
@@ -209,7 +212,7 @@ TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
         {L"/print /suite libre " + Quoted(doc), 2},
         {L"/print /list " + Quoted(temp / L"no list.txt") + L" " + Quoted(doc), 2},
         {L"/print /printer \"No Such Printer\" " + Quoted(doc), 3},
-        {L"/print " + Quoted(notes) + L" " + Quoted(emptyFolder) + L" " + Quoted(temp / L"gone.pdf"), 4},
+        {L"/print " + Quoted(notes) + L" " + Quoted(emptyFolder), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -302,6 +305,15 @@ struct CmdResult {
     std::wstring text;
 };
 
+// Bytes a console program wrote, read in the console's code page.
+std::wstring ConsoleText(const std::string& bytes) {
+    const UINT page = ::GetConsoleOutputCP();
+    const int size = ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
 CmdResult RunInCmd(const std::wstring& arguments, const std::wstring& out) {
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
@@ -310,11 +322,7 @@ CmdResult RunInCmd(const std::wstring& arguments, const std::wstring& out) {
     ChildProcess shell;
     if (!shell.Start(cmd, L"/c \"" + Quoted(ProgramPath()) + L" " + arguments + L" > " + Quoted(out) + L"\"")) return result;
     result.code = shell.Wait(kRunWaitMs);
-    const std::string bytes = testing_files::ReadAll(out);
-    const UINT page = ::GetConsoleOutputCP();
-    const int size = ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    result.text.assign(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), result.text.data(), size);
+    result.text = ConsoleText(testing_files::ReadAll(out));
     return result;
 }
 
@@ -342,4 +350,314 @@ TEST_F(PrintCommand, TheConsoleGetsTheUsageAndTheResultInItsCodePage) {
     EXPECT_TRUE(Contains(failed.text, L"失败：" + (temp / L"不在.docx") + L"（" + texts::kReasonFileUnreadable + L"）\r\n"))
         << testing::PrintToString(failed.text);
     EXPECT_TRUE(Contains(failed.text, L"打印结束：成功 1 个，失败 1 个\r\n")) << testing::PrintToString(failed.text);
+}
+
+namespace {
+
+std::wstring Line(const wchar_t* start, const std::wstring& path, const wchar_t* why) {
+    return start + path + L"（" + why + L"）\r\n";
+}
+
+// The paths of a report's rows, in order.
+Names ReportPaths(const std::wstring& report) {
+    Names paths;
+    for (const Names& row : ReportRows(report)) paths.push_back(row.empty() ? L"" : row[0]);
+    return paths;
+}
+
+// Which of `paths` each of the jobs titled with `token` printed, in the order the spooler took them.
+Names JobOrder(const std::wstring& token, const Names& paths) {
+    std::vector<spool::Job> jobs = spool::WaitForJobs(token, paths.size(), 60000);
+    std::sort(jobs.begin(), jobs.end(), [](const spool::Job& a, const spool::Job& b) { return a.id < b.id; });
+    Names order;
+    for (const spool::Job& job : jobs) {
+        std::wstring which = L"? " + job.title;
+        for (const std::wstring& path : paths)
+            if (job.title.find(path.substr(path.find_last_of(L'\\') + 1)) != std::wstring::npos) which = path;
+        order.push_back(which);
+    }
+    return order;
+}
+
+void SetWriteTime(const std::wstring& path, WORD year) {
+    SYSTEMTIME time{};
+    time.wYear = year;
+    time.wMonth = 3;
+    time.wDay = 1;
+    FILETIME written{};
+    ASSERT_TRUE(::SystemTimeToFileTime(&time, &written));
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &written));
+    ::CloseHandle(file);
+}
+
+}  // namespace
+
+TEST_F(PrintCommand, EveryNameIsARowOrASkippedLine) {
+    const std::wstring token = testing_files::UniquePart();
+    testing_files::TempFolder temp(L"print-accounted 名称");
+    const std::wstring good = temp.File(L"good-" + token + L".xlsx");
+    const std::wstring goneFolder = temp / L"不在的文件夹";
+    const std::wstring manual = temp.File(L"manual-" + token + L".pdf");
+    const std::wstring goneDoc = temp / (L"gone-" + token + L".docx");
+    const std::wstring report = temp / L"report.csv";
+    const std::wstring out = temp / L"out.txt";
+
+    const CmdResult mixed = RunInCmd(L"/print " + Quoted(good) + L" " + Quoted(goneFolder) + L" " + Quoted(manual) + L" " +
+                                         Quoted(goneDoc) + L" /report " + Quoted(report),
+                                     out);
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(mixed.text, Line(texts::kSkippedLine, manual, texts::kSkippedNotADocument) +
+                              Line(texts::kFailedLine, goneFolder, texts::kReasonNameMissing) +
+                              Line(texts::kFailedLine, goneDoc, texts::kReasonFileUnreadable) +
+                              L"打印结束：成功 1 个，失败 2 个\r\n");
+    const auto rows = ReportRows(report);
+    ASSERT_EQ(rows.size(), 3u) << testing::PrintToString(testing_files::ReadAll(report));
+    EXPECT_EQ(rows[0][0], good);
+    EXPECT_EQ(rows[0][1], texts::kDone);
+    EXPECT_EQ((Names{rows[1][0], rows[1][1], rows[1][2]}), (Names{goneFolder, texts::kFailed, texts::kReasonNameMissing}));
+    EXPECT_EQ((Names{rows[2][0], rows[2][1], rows[2][2]}), (Names{goneDoc, texts::kFailed, texts::kReasonFileUnreadable}));
+    EXPECT_EQ(spool::WaitForJobs(token, 1, 30000).size(), 1u);
+    EXPECT_TRUE(officesim::ReadLog(L"Word.Application").empty()) << "a server was asked for a missing document";
+
+    // Nothing printable at all: 4, and the report still holds the name that failed.
+    const std::wstring notes = temp.File(L"notes.txt");
+    const std::wstring gonePdf = temp / L"gone.pdf";
+    const CmdResult nothing = RunInCmd(L"/print " + Quoted(notes) + L" " + Quoted(gonePdf) + L" /report " + Quoted(report), out);
+    EXPECT_EQ(nothing.code, 4);
+    EXPECT_EQ(nothing.text, Line(texts::kSkippedLine, notes, texts::kSkippedNotADocument) +
+                                Line(texts::kFailedLine, gonePdf, texts::kReasonNameMissing) + texts::kNothingToPrint + L"\r\n");
+    EXPECT_EQ(ReportByPath(report),
+              (std::map<std::wstring, std::pair<std::wstring, std::wstring>>{{gonePdf, {texts::kFailed, texts::kReasonNameMissing}}}));
+}
+
+TEST_F(PrintCommand, NamesAndListEntriesPrintInTheOrderGiven) {
+    testing_files::TempFolder temp(L"print-order 顺序");
+    const std::wstring report = temp / L"order.csv";
+
+    // Names that sort neither way they are given, and a folder whose older document 添加目录 puts first.
+    const std::wstring token = testing_files::UniquePart();
+    const std::wstring b = temp.File(L"b-" + token + L".docx");
+    const std::wstring newer = temp.File(L"docs\\d-" + token + L".docx");
+    const std::wstring older = temp.File(L"docs\\e-" + token + L".docx");
+    SetWriteTime(newer, 2021);
+    SetWriteTime(older, 2020);
+    const std::wstring c = temp.File(L"c-" + token + L".xlsx");
+    const std::wstring a = temp.File(L"a-" + token + L".pptx");
+    {
+        ChildProcess program;
+        ASSERT_TRUE(program.Start(ProgramPath(), L"/print " + Quoted(b) + L" " + Quoted(temp / L"docs") + L" " + Quoted(c) +
+                                                     L" " + Quoted(a) + L" /report " + Quoted(report)));
+        EXPECT_EQ(program.Wait(kRunWaitMs), 0);
+        const Names given{b, older, newer, c, a};
+        EXPECT_EQ(JobOrder(token, given), given);
+        EXPECT_EQ(ReportPaths(report), given);
+    }
+
+    const std::wstring listToken = testing_files::UniquePart();
+    const Names entries{temp.File(L"q-" + listToken + L".xlsx"), temp.File(L"p-" + listToken + L".docx"),
+                        temp.File(L"r-" + listToken + L".pptx")};
+    const std::wstring list = temp / L"列表.txt";
+    ASSERT_TRUE(testing_files::WriteAll(list, testing_files::Narrow(entries[0] + L"\r\n" + entries[1] + L"\r\n" + entries[2])));
+    {
+        ChildProcess program;
+        ASSERT_TRUE(program.Start(ProgramPath(), L"/print /list " + Quoted(list) + L" /report " + Quoted(report)));
+        EXPECT_EQ(program.Wait(kRunWaitMs), 0);
+        EXPECT_EQ(JobOrder(listToken, entries), entries);
+        EXPECT_EQ(ReportPaths(report), entries);
+    }
+}
+
+TEST_F(PrintCommand, RowsTheRunDidNotReachMakeTheExitCodeOne) {
+    const std::wstring token = testing_files::UniquePart();
+    officesim::TraitDocument slow(L"slow-" + token, L".xlsx", L"print=4");
+    testing_files::TempFolder temp(L"print-stopped");
+    const std::wstring later = temp.File(L"later-" + token + L".docx");
+    const std::wstring report = temp / L"stopped.csv";
+
+    // Stopped from its window by someone at the machine: what was printing ends, the rest is not reached.
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(ProgramPath(), L"/print " + Quoted(slow.Path()) + L" " + Quoted(later) + L" /report " + Quoted(report)));
+    HWND window = WaitForWindow(program.Id(), texts::kPrintCommandTitle);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return AnyRowSays(window, texts::kPrinting); }, 30000));
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_STOP_RUN, BN_CLICKED), 0);
+    EXPECT_EQ(program.Wait(kRunWaitMs), 1);
+    using Row = std::pair<std::wstring, std::wstring>;
+    const auto byPath = ReportByPath(report);
+    EXPECT_EQ(byPath.size(), 2u) << testing::PrintToString(testing_files::ReadAll(report));
+    EXPECT_EQ(byPath.count(slow.Path()) ? byPath.at(slow.Path()).first : L"", texts::kDone);
+    EXPECT_EQ(byPath.count(later) ? byPath.at(later) : Row{}, (Row{texts::kNotPrinted, L""}));
+}
+
+namespace {
+
+// A printer of the tests set to work offline through the spooler, as a person does in its
+// queue's menu; set back whatever happens.
+class OfflinePrinter {
+public:
+    explicit OfflinePrinter(const std::wstring& name) : m_name(name) { m_set = Mark(true); }
+    ~OfflinePrinter() {
+        if (m_set) Mark(false);
+    }
+    bool Set() const { return m_set; }
+
+private:
+    bool Mark(bool offline) {
+        PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        if (!::OpenPrinterW(const_cast<wchar_t*>(m_name.c_str()), &printer, &access)) return false;
+        DWORD needed = 0;
+        ::GetPrinterW(printer, 2, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(needed);
+        bool done = false;
+        if (needed >= sizeof(PRINTER_INFO_2W) && ::GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
+            auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+            info->pSecurityDescriptor = nullptr;  // left as it is
+            if (offline)
+                info->Attributes |= PRINTER_ATTRIBUTE_WORK_OFFLINE;
+            else
+                info->Attributes &= ~PRINTER_ATTRIBUTE_WORK_OFFLINE;
+            done = ::SetPrinterW(printer, 2, buffer.data(), 0) != FALSE;
+        }
+        ::ClosePrinter(printer);
+        return done;
+    }
+    std::wstring m_name;
+    bool m_set = false;
+};
+
+}  // namespace
+
+TEST_F(PrintCommand, APrinterInTroubleRefusesTheRunWithThreeAndSaysWhy) {
+    // CUPS's paused queues read as ready through Wine's spooler (checked: Status 0); the
+    // spooler's own "work offline" is what it reports.
+    testing_files::TempFolder temp(L"print-offline");
+    const std::wstring doc = temp.File(L"offline-" + testing_files::UniquePart() + L".docx");
+    const std::wstring report = temp / L"never.csv";
+    const std::wstring printer = L"测试打印机";
+    OfflinePrinter offline(printer);
+    ASSERT_TRUE(offline.Set());
+    const CmdResult refused = RunInCmd(L"/print /printer " + Quoted(printer) + L" " + Quoted(doc) + L" /report " + Quoted(report),
+                                       temp / L"out.txt");
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_EQ(refused.text, texts::kPrinterQuestionStart + printer + texts::kPrinterQuestionState + texts::kPrinterOffline + L"。\r\n");
+    EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(spool::FindJobs(doc.substr(doc.find_last_of(L'\\') + 1)).empty());
+}
+
+TEST_F(PrintCommand, AWindowThatCannotBeMadeIsNoSuccess) {
+    // A program with no display to reach gets no window, as one started where there is no desktop.
+    // Wine's X11 driver takes the display from the process's Unix environment, which a Windows
+    // parent cannot change: a Unix shell starts cmd, and the program, without one.
+    const std::wstring shell = L"Z:\\bin\\sh";
+    if (::GetFileAttributesW(shell.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Unix shell to start it from";
+    const std::wstring token = testing_files::UniquePart();
+    testing_files::TempFolder temp(L"print-nowindow");
+    const std::wstring doc = temp.File(L"nowindow-" + token + L".docx");
+    // Under /tmp, whose Unix name the shell and whose Windows name this test both know.
+    const std::wstring unixBase = L"/tmp/tavrolin-nowindow-" + token;
+    auto windowsName = [](std::wstring unixName) {
+        std::replace(unixName.begin(), unixName.end(), L'/', L'\\');
+        return L"Z:" + unixName;
+    };
+    const std::wstring out = windowsName(unixBase + L".out"), windowsCode = windowsName(unixBase + L".code");
+    const std::wstring script = windowsName(unixBase + L".sh");
+    // One argument each: wine quotes what needs it for cmd, and cmd takes the ">" as its own.
+    auto sh = [](const std::wstring& argument) { return L" '" + argument + L"'"; };
+    ASSERT_TRUE(testing_files::WriteAll(script, testing_files::Narrow(L"env -u DISPLAY wine cmd /c" + sh(ProgramPath()) +
+                                                                      L" /print" + sh(doc) + sh(L">") + sh(out) +
+                                                                      L"\necho $? > " + unixBase + L".code\n")));
+    ChildProcess starter;
+    ASSERT_TRUE(starter.Start(shell, unixBase + L".sh"));
+    starter.Wait(kRunWaitMs);
+    // The shell's handle may be let go before its own children end: the code file says it is over.
+    testing_ui::PumpUntil([&] { return !testing_files::ReadAll(windowsCode).empty(); }, kRunWaitMs);
+    const std::string codeText = testing_files::ReadAll(windowsCode);
+    const std::wstring text = ConsoleText(testing_files::ReadAll(out));
+    for (const std::wstring& made : {script, windowsCode, out}) ::DeleteFileW(made.c_str());
+    EXPECT_EQ(codeText, "3\n");
+    EXPECT_EQ(text, std::wstring(texts::kNoWindow) + L"\r\n");
+    EXPECT_TRUE(spool::FindJobs(L"nowindow-" + token).empty());
+}
+
+namespace {
+
+// The pseudo console's functions are declared only for newer SDK targets than the build's; taken
+// from kernel32 by name.
+using PseudoConsole = void*;
+using CreatePseudoConsoleFn = HRESULT(WINAPI*)(COORD, HANDLE, HANDLE, DWORD, PseudoConsole*);
+using ClosePseudoConsoleFn = void(WINAPI*)(PseudoConsole);
+// ProcThreadAttributeValue(22, FALSE, TRUE, FALSE)
+constexpr DWORD_PTR kAttributePseudoConsole = 0x00020016;
+
+template <typename Fn>
+Fn Kernel32(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// What a command run by cmd.exe showed on the screen of a console of its own (a pseudo console
+// whose screen this test reads), as the console sends it: UTF-8 text among terminal sequences.
+std::string ScreenOf(const std::wstring& command) {
+    const auto createPseudoConsole = Kernel32<CreatePseudoConsoleFn>("CreatePseudoConsole");
+    const auto closePseudoConsole = Kernel32<ClosePseudoConsoleFn>("ClosePseudoConsole");
+    if (!createPseudoConsole || !closePseudoConsole) return "no pseudo console";
+    HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr;
+    if (!::CreatePipe(&inRead, &inWrite, nullptr, 0) || !::CreatePipe(&outRead, &outWrite, nullptr, 0)) return "no pipes";
+    PseudoConsole console = nullptr;
+    if (FAILED(createPseudoConsole(COORD{200, 50}, inRead, outWrite, 0, &console))) return "no pseudo console";
+    ::CloseHandle(inRead);
+    ::CloseHandle(outWrite);
+    std::string screen;
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (::ReadFile(outRead, buffer, sizeof(buffer), &got, nullptr) && got > 0) screen.append(buffer, got);
+    });
+
+    SIZE_T size = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    std::vector<BYTE> attributes(size);
+    STARTUPINFOEXW start{};
+    start.StartupInfo.cb = sizeof(start);
+    // None of this test's own handles: what cmd writes goes where the command sends it.
+    start.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    start.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+    ::InitializeProcThreadAttributeList(start.lpAttributeList, 1, 0, &size);
+    ::UpdateProcThreadAttribute(start.lpAttributeList, 0, kAttributePseudoConsole, console, sizeof(console),
+                                nullptr, nullptr);
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring line = L"cmd.exe /c \"" + command + L"\"";
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW((std::wstring(system) + L"\\cmd.exe").c_str(), line.data(), nullptr, nullptr, FALSE,
+                         EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &start.StartupInfo, &process)) {
+        ::WaitForSingleObject(process.hProcess, kRunWaitMs);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    } else {
+        screen = "cmd did not start";
+    }
+    ::DeleteProcThreadAttributeList(start.lpAttributeList);
+    closePseudoConsole(console);
+    reader.join();
+    ::CloseHandle(inWrite);
+    ::CloseHandle(outRead);
+    return screen;
+}
+
+}  // namespace
+
+TEST_F(PrintCommand, OutputSentToNulReachesNoScreen) {
+    testing_files::TempFolder temp(L"print-nul");
+    const std::wstring doc = temp.File(L"x.docx");
+    // Refused at once for its copies, so nothing prints; the line is what matters.
+    const std::wstring command = Quoted(ProgramPath()) + L" /print /copies 0 " + Quoted(doc);
+    const std::string said = testing_files::Narrow(texts::kArgBadCopies);
+
+    const std::string shown = ScreenOf(command + L" > CON");
+    EXPECT_NE(shown.find(said), std::string::npos) << "the screen is not read: " << testing::PrintToString(shown);
+    const std::string hidden = ScreenOf(command + L" > NUL");
+    EXPECT_EQ(hidden.find(said), std::string::npos) << testing::PrintToString(hidden);
 }

@@ -4,13 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
 #include "doclist/list_file.h"
 #include "support/files.h"
 
 namespace {
 
+using doclist::ListEntry;
 using doclist::ListFileBytes;
 using doclist::ListFileEntries;
+using doclist::ListFilePaths;
 
 TEST(ListFile, EncodingsAndHandTypedLinesReadTheSame) {
     const std::vector<std::wstring> expected{L"D:\\报告\\一 月.docx", L"D:\\表格.xlsx"};
@@ -25,14 +28,38 @@ TEST(ListFile, EncodingsAndHandTypedLinesReadTheSame) {
         {"GBK", "D:\\\xB1\xA8\xB8\xE6\\\xD2\xBB \xD4\xC2.docx\r\nD:\\\xB1\xED\xB8\xF1.xlsx\r\n"},
         {"blank lines, spaces and quotes", "\r\n  \"D:\\\xE6\x8A\xA5\xE5\x91\x8A\\\xE4\xB8\x80 \xE6\x9C\x88.docx\"  \r\n\t\r\n \" D:\\\xE8\xA1\xA8\xE6\xA0\xBC.xlsx \"\r\n\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ListFileEntries(c.bytes, L"C:\\lists"), expected) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(ListFilePaths(ListFileEntries(c.bytes, L"C:\\lists")), expected) << c.what;
 }
 
-TEST(ListFile, RelativePathsAreTakenFromTheListsFolder) {
-    const std::string bytes = "a.docx\r\nsub\\b.xlsx\r\n..\\c.pptx\r\nE:\\d.doc\r\n\\\\server\\share\\e.xls\r\n";
-    EXPECT_EQ(ListFileEntries(bytes, L"C:\\lists\\weekly"),
-              (std::vector<std::wstring>{L"C:\\lists\\weekly\\a.docx", L"C:\\lists\\weekly\\sub\\b.xlsx", L"C:\\lists\\c.pptx",
-                                         L"E:\\d.doc", L"\\\\server\\share\\e.xls"}));
+TEST(ListFile, RelativePathsAreTakenFromTheListsFolderAndItsDrive) {
+    const std::string bytes = "a.docx\r\nsub\\b.xlsx\r\n..\\c.pptx\r\nE:\\d.doc\r\n\\\\server\\share\\e.xls\r\n"
+                              "\\dir\\f.docx\r\n/g.ppt\r\nE:h.docx\r\nD:\r\n";
+    const wchar_t* driveRelative = texts::kSkippedDriveRelative;
+    const struct {
+        const wchar_t* listFolder;
+        std::vector<ListEntry> expected;
+    } cases[] = {
+        {L"D:\\lists\\weekly",
+         {{L"D:\\lists\\weekly\\a.docx"}, {L"D:\\lists\\weekly\\sub\\b.xlsx"}, {L"D:\\lists\\c.pptx"}, {L"E:\\d.doc"},
+          {L"\\\\server\\share\\e.xls"}, {L"D:\\dir\\f.docx"}, {L"D:\\g.ppt"}, {L"E:h.docx", driveRelative},
+          {L"D:", driveRelative}}},
+        // A list on a share: the root is the share's.
+        {L"\\\\nas\\team\\lists",
+         {{L"\\\\nas\\team\\lists\\a.docx"}, {L"\\\\nas\\team\\lists\\sub\\b.xlsx"}, {L"\\\\nas\\team\\c.pptx"},
+          {L"E:\\d.doc"}, {L"\\\\server\\share\\e.xls"}, {L"\\\\nas\\team\\dir\\f.docx"}, {L"\\\\nas\\team\\g.ppt"},
+          {L"E:h.docx", driveRelative}, {L"D:", driveRelative}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.listFolder)));
+        const std::vector<ListEntry> entries = ListFileEntries(bytes, c.listFolder);
+        ASSERT_EQ(entries.size(), c.expected.size());
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].path, c.expected[i].path) << i;
+            // The words, not where they are kept: each library may keep its own copy.
+            auto why = [](const ListEntry& e) { return std::wstring(e.refused ? e.refused : L""); };
+            EXPECT_EQ(why(entries[i]), why(c.expected[i])) << i;
+        }
+    }
 }
 
 TEST(ListFile, WhatIsWrittenReadsBackUnchanged) {
@@ -40,7 +67,7 @@ TEST(ListFile, WhatIsWrittenReadsBackUnchanged) {
     const std::string bytes = ListFileBytes(paths);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(bytes.find("\r\n"), std::string::npos);
-    EXPECT_EQ(ListFileEntries(bytes, L"D:\\elsewhere"), paths);
+    EXPECT_EQ(ListFilePaths(ListFileEntries(bytes, L"D:\\elsewhere")), paths);
 }
 
 }  // namespace

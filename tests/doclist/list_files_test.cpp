@@ -189,10 +189,10 @@ TEST(ListFiles, EveryEntryGoesThroughTheDropRule) {
         {"GBK", Gbk(L"甲 报告.docx\r\n" + c + L"\r\n"), {a, c}, 0},
         {"UTF-16", testing_files::Utf16WithMark(a + L"\r\n子\\乙 表格.XLSX\r\n"), {a, b}, 0},
         {"hand-typed, with everything a drop refuses",
-         "\xEF\xBB\xBF\r\n  \"" + Narrow(a) + "\"  \r\n\r\n" + Narrow(L"文件夹.docx\r\n说明.txt\r\n不在了.docx\r\n" + listed +
+         "\xEF\xBB\xBF\r\n  \"" + Narrow(a) + "\"  \r\n\r\n" + Narrow(L"文件夹.docx\r\nE:丙.docx\r\n说明.txt\r\n不在了.docx\r\n" + listed +
                                                                  L"\r\n甲 报告.docx\r\n子\\乙 表格.XLSX\r\n"),
          {a, b},
-         5},
+         6},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.what);
@@ -214,10 +214,11 @@ TEST(ListFiles, EveryEntryGoesThroughTheDropRule) {
         again.AddRows({listed.c_str()});
         FromMenu(again, L"打开列表…", list);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].text, L"已加入 2 个文件，跳过 5 个。\r\n\r\n跳过的文件：\r\n" + (folder / L"文件夹.docx") +
-                                             L"（不是 Word、Excel 或 PowerPoint 文档）\r\n" + (folder / L"说明.txt") +
+        EXPECT_EQ(boxes.Boxes()[0].text, L"已加入 2 个文件，跳过 6 个。\r\n\r\n跳过的文件：\r\n" + (folder / L"文件夹.docx") +
+                                             L"（不是 Word、Excel 或 PowerPoint 文档）\r\nE:丙.docx（" +
+                                             texts::kSkippedDriveRelative + L"）\r\n" + (folder / L"说明.txt") +
                                              L"（不是 Word、Excel 或 PowerPoint 文档）\r\n" + (folder / L"不在了.docx") +
-                                             L"（文件不存在）\r\n" + listed + L"（已在列表中）\r\n" + a + L"（已在列表中）");
+                                             L"（文件不存在）\r\n" + listed + L"（已在列表中）\r\n……另有 1 个");
     }
 }
 
