@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/print_settings.h"
 #include "common/texts.h"
 #include "framework/long_path.h"
 #include "framework/text.h"
@@ -82,9 +83,18 @@ ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments) {
             continue;
         }
         if (text::EqualsNoCase(argument, L"/print")) continue;
+        if (text::EqualsNoCase(argument, L"/color") || text::EqualsNoCase(argument, L"/mono")) {
+            const ColorMode color = text::EqualsNoCase(argument, L"/color") ? ColorMode::Color : ColorMode::Mono;
+            // Both at once cannot both be meant.
+            if (request.color != ColorMode::PrinterDefault && request.color != color)
+                parsed.errors.push_back(texts::kArgColorAndMono);
+            request.color = color;
+            continue;
+        }
         const bool takesValue = text::EqualsNoCase(argument, L"/printer") || text::EqualsNoCase(argument, L"/copies") ||
                                 text::EqualsNoCase(argument, L"/suite") || text::EqualsNoCase(argument, L"/report") ||
-                                text::EqualsNoCase(argument, L"/list");
+                                text::EqualsNoCase(argument, L"/list") || text::EqualsNoCase(argument, L"/duplex") ||
+                                text::EqualsNoCase(argument, L"/pages");
         if (!takesValue) {
             parsed.errors.push_back(texts::kArgUnknownSwitch + argument);
             continue;
@@ -113,6 +123,26 @@ ParsedPrint ParsePrint(const std::vector<std::wstring>& arguments) {
                 parsed.errors.push_back(texts::kArgBadSuite + value);
         } else if (text::EqualsNoCase(argument, L"/report")) {
             request.report = value;
+        } else if (text::EqualsNoCase(argument, L"/duplex")) {
+            if (text::EqualsNoCase(value, L"long"))
+                request.duplex = Duplex::LongEdge;
+            else if (text::EqualsNoCase(value, L"short"))
+                request.duplex = Duplex::ShortEdge;
+            else if (text::EqualsNoCase(value, L"none"))
+                request.duplex = Duplex::OneSided;
+            else
+                parsed.errors.push_back(texts::kArgBadDuplex + value);
+        } else if (text::EqualsNoCase(argument, L"/pages")) {
+            std::wstring problem;
+            std::optional<PageRange> pages = print_settings::ParsePageRange(value, &problem);
+            if (pages && pages->All()) {  // blanks only: no page named
+                pages.reset();
+                problem = texts::kPagesNotARange;
+            }
+            if (pages)
+                request.pages = *pages;
+            else
+                parsed.errors.push_back(texts::kBadPagesStart + value + texts::kBadPagesEnd + problem);
         } else {
             request.lists.push_back(value);
             request.items.push_back({value, true});

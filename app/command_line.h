@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/convert_class.h"
+
 namespace command_line {
 
 // WM_COPYDATA's dwData for a second launch's names ("TAVN"). lpData holds UTF-16 names, each
@@ -37,7 +39,8 @@ struct LaunchItem {
     friend bool operator==(const LaunchItem&, const LaunchItem&) = default;
 };
 
-// What "/print [/printer 名称] [/copies N] [/suite ms|wps] [/report 文件] [/list 列表] 名称…" asks
+// What "/print [/printer 名称] [/copies N] [/suite ms|wps] [/duplex long|short|none] [/color|/mono]
+// [/pages N-M] [/report 文件] [/list 列表] 名称…" asks
 // for. Names and files as given; the caller makes them full.
 struct PrintRequest {
     std::wstring printer;  // empty: the user's default printer
@@ -47,6 +50,9 @@ struct PrintRequest {
     std::vector<std::wstring> lists;
     std::vector<std::wstring> names;
     std::vector<LaunchItem> items;  // the names and the lists together, in the order given
+    Duplex duplex = Duplex::PrinterDefault;       // /duplex long|short|none
+    ColorMode color = ColorMode::PrinterDefault;  // /color or /mono
+    PageRange pages;                              // /pages N or N-M
 };
 
 inline constexpr int kMaxCopies = 300;

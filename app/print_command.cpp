@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "app/console.h"
+#include "automation/printer_capabilities.h"
 #include "app/recovery.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
@@ -14,6 +15,7 @@
 #include "framework/scoped.h"
 #include "framework/text.h"
 #include "framework/whole_file.h"
+#include "run/outcome_text.h"
 #include "run/printer_state.h"
 #include "run/run_lock.h"
 
@@ -153,6 +155,9 @@ std::vector<ResultRecord> Records(const Accounting& accounting, const std::vecto
             failed.printer = options->printer;
             failed.copies = options->copies;
             failed.suite = options->suite == kSuiteWps ? texts::kSuiteNameWps : texts::kSuiteNameMsOffice;
+            failed.duplex = DuplexName(options->duplex);
+            failed.color = ColorName(options->color);
+            failed.pages = PageRangeText(options->pages);
         }
         records.push_back(std::move(failed));
     }
@@ -248,6 +253,19 @@ int Run(const std::vector<std::wstring>& arguments) {
     options.printer = *printer;
     options.copies = request.copies;
     options.suite = request.suite;
+    options.duplex = request.duplex;
+    options.color = request.color;
+    options.pages = request.pages;
+    // What the printer cannot do is refused before anything prints, never printed otherwise.
+    if (!options.KeepsPrinterSettings()) {
+        const PrinterCapabilities can = ReadPrinterCapabilities(options.printer);
+        if (!CanPrintAsAsked(can, options)) {
+            const bool duplex = options.duplex == Duplex::LongEdge || options.duplex == Duplex::ShortEdge;
+            console.WriteLine(texts::kPrinterQuestionStart + options.printer +
+                              (duplex && !can.duplex ? texts::kPrinterCannotDuplex : texts::kPrinterCannotColor));
+            return kPrinterUnusable;
+        }
+    }
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);

@@ -75,6 +75,11 @@ inline constexpr const wchar_t* kArgUnknownSwitch = L"未知的开关：";
 inline constexpr const wchar_t* kArgMissingValue = L" 后面缺少名称或数值";
 inline constexpr const wchar_t* kArgBadCopies = L"份数必须是 1 到 300 之间的整数：";
 inline constexpr const wchar_t* kArgBadSuite = L"办公软件只能是 ms 或 wps：";
+inline constexpr const wchar_t* kArgBadDuplex = L"双面打印只能是 long（长边翻转）、short（短边翻转）或 none（单面）：";
+inline constexpr const wchar_t* kArgColorAndMono = L"/color 和 /mono 只能选一个";
+// "/print" refused before anything prints: the printer cannot do what was asked.
+inline constexpr const wchar_t* kPrinterCannotDuplex = L"”不能双面打印";
+inline constexpr const wchar_t* kPrinterCannotColor = L"”不能彩色打印";
 inline constexpr const wchar_t* kArgListUnreadable = L"无法读取列表文件：";
 inline constexpr const wchar_t* kPrinterNotFound = L"找不到打印机：";
 inline constexpr const wchar_t* kNoDefaultPrinter = L"没有默认打印机";
@@ -147,7 +152,8 @@ inline constexpr const wchar_t* kUsageStart = L"用法：";
 inline constexpr const wchar_t* kUsageWindow = L" [/list 列表.txt] [文件 ...]\r\n";
 inline constexpr const wchar_t* kUsageIndent = L"      ";
 inline constexpr const wchar_t* kUsageRest =
-    L" /print [/printer 名称] [/copies N] [/suite ms|wps] [/report 结果.csv] [/list 列表.txt] 文件或目录 ...\r\n\r\n"
+    L" /print [/printer 名称] [/copies N] [/suite ms|wps] [/duplex long|short|none] [/color|/mono]\r\n"
+    L"      [/pages N 或 N-M] [/report 结果.csv] [/list 列表.txt] 文件或目录 ...\r\n\r\n"
     L"命令行上的文件会加入文件列表，规则与拖入列表相同：只加入 Word、Excel 和 PowerPoint 文档，"
     L"列表中已有的文件不会重复加入。含空格的路径请加英文引号，相对路径按当前目录补全。"
     L"/list 读入列表文件（每行一个路径，UTF-8、UTF-16 或 ANSI）。\r\n\r\n"
@@ -157,6 +163,9 @@ inline constexpr const wchar_t* kUsageRest =
     L"/printer  打印机名称（不区分大小写），默认为系统默认打印机\r\n"
     L"/copies   每个文件的份数，1 到 300，默认为 1\r\n"
     L"/suite    ms（MS Office，默认）或 wps\r\n"
+    L"/duplex   long 双面（长边翻转）、short 双面（短边翻转）或 none 单面，默认按打印机的设置\r\n"
+    L"/color    彩色；/mono 黑白；默认按打印机的设置\r\n"
+    L"/pages    每个文件只打印这些页，如 3 或 2-5（演示文稿为幻灯片），默认全部\r\n"
     L"/report   把每个文件的结果写入 CSV 文件\r\n\r\n"
     L"/print 的退出代码：0 全部打印；1 有文件失败；2 参数错误；3 打印机不存在或不可用（未打印）；"
     L"4 没有可打印的文档；5 另一批文档正在打印\r\n\r\n"

@@ -58,7 +58,7 @@ std::vector<Names> ReportRows(const std::wstring& path) {
 std::map<std::wstring, std::pair<std::wstring, std::wstring>> ReportByPath(const std::wstring& path) {
     std::map<std::wstring, std::pair<std::wstring, std::wstring>> byPath;
     for (const Names& row : ReportRows(path))
-        if (row.size() == 7) byPath[row[0]] = {row[1], row[2]};
+        if (row.size() == 10) byPath[row[0]] = {row[1], row[2]};
     return byPath;
 }
 
@@ -150,13 +150,17 @@ TEST_F(PrintCommand, AFolderAndTwoFilesPrintOnTheNamedPrinterWithTheirCopies) {
         SCOPED_TRACE(testing::PrintToString(path));
         ASSERT_EQ(byPath.count(path), 1u);
         const Names& row = byPath[path];
-        ASSERT_EQ(row.size(), 7u);
+        ASSERT_EQ(row.size(), 10u);
         EXPECT_EQ(row[1], texts::kDone);
         EXPECT_EQ(row[2], L"");
         EXPECT_EQ(row[3], second);
         EXPECT_EQ(row[4], L"2");
         EXPECT_EQ(row[5], texts::kSuiteNameMsOffice);
         EXPECT_FALSE(row[6].empty());
+        // Settings left alone read as the printer's own, and every page.
+        EXPECT_EQ(row[7], texts::kPrinterDefaultSetting);
+        EXPECT_EQ(row[8], texts::kPrinterDefaultSetting);
+        EXPECT_EQ(row[9], texts::kAllPages);
     }
 }
 
@@ -210,6 +214,13 @@ TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
         {L"/print /frob " + Quoted(doc), 2},
         {L"/print " + Quoted(doc) + L" /printer", 2},
         {L"/print /suite libre " + Quoted(doc), 2},
+        {L"/print /duplex both " + Quoted(doc), 2},
+        {L"/print /duplex " + Quoted(doc), 2},
+        {L"/print /color /mono " + Quoted(doc), 2},
+        {L"/print /pages 0 " + Quoted(doc), 2},
+        {L"/print /pages 5-2 " + Quoted(doc), 2},
+        {L"/print /pages a " + Quoted(doc), 2},
+        {L"/print /pages 1-99999 " + Quoted(doc), 2},
         {L"/print /list " + Quoted(temp / L"no list.txt") + L" " + Quoted(doc), 2},
         {L"/print /printer \"No Such Printer\" " + Quoted(doc), 3},
         {L"/print " + Quoted(notes) + L" " + Quoted(emptyFolder), 4},

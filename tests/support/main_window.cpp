@@ -28,10 +28,23 @@ void MainWindow::AddRows(std::initializer_list<const wchar_t*> paths) {
     m_dlg->Documents().UpdateFileCount();
 }
 
+namespace {
+PrintJob& HandedJob() {
+    static PrintJob job;
+    return job;
+}
+}  // namespace
+
 FakeWorker::FakeWorker(bool starts) : m_real(WorkerStarterInUse()) {
-    WorkerStarterInUse() = starts ? +[](PrintWorker&, PrintJob, HWND) { return true; }
+    HandedJob() = {};
+    WorkerStarterInUse() = starts ? +[](PrintWorker&, PrintJob job, HWND) {
+        HandedJob() = std::move(job);
+        return true;
+    }
                                   : +[](PrintWorker&, PrintJob, HWND) { return false; };
 }
+
+const PrintJob& FakeWorker::LastJob() { return HandedJob(); }
 
 FakeWorker::~FakeWorker() { WorkerStarterInUse() = m_real; }
 

@@ -43,6 +43,9 @@ public:
     FakeWorker(const FakeWorker&) = delete;
     FakeWorker& operator=(const FakeWorker&) = delete;
 
+    // The run the window last handed a started worker.
+    static const PrintJob& LastJob();
+
 private:
     WorkerStarter m_real;
 };
