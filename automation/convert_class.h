@@ -42,7 +42,7 @@ struct PrintOptions {
     std::int32_t suite = kSuiteMsOffice;  // kSuiteMsOffice or kSuiteWps
     Duplex duplex = Duplex::PrinterDefault;
     ColorMode color = ColorMode::PrinterDefault;
-    PageRange pages;                      // every page unless set
+    PageRange pages{};                    // every page unless set ({}: no missing-initializer warning)
     // True when the run touches none of the printer's settings.
     bool KeepsPrinterSettings() const { return duplex == Duplex::PrinterDefault && color == ColorMode::PrinterDefault; }
 };

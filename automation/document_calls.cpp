@@ -156,21 +156,36 @@ DispatchRef OpenDocument(DocumentKind kind, DocumentServer& server, const Dispat
 void PrintOutDocument(DocumentKind kind, const DispatchRef& document, const PrintOptions& options) {
     StandardValues v;
     Variant copies = Variant::I4(options.copies);
+    const PageRange& pages = options.pages;
+    const bool all = pages.All();
     switch (kind) {
     case DocumentKind::Word: {
         auto& m = v.missing;
         Variant allPages = Variant::I4(0);
+        // Word takes page numbers as text, and only with the from-to range.
+        Variant range = Variant::I4(word::kPrintFromTo);
+        Variant from = Variant::String(std::to_wstring(pages.from));
+        Variant to = Variant::String(std::to_wstring(pages.to));
+        Variant& rangeArg = all ? m : range;
+        Variant& fromArg = all ? m : from;
+        Variant& toArg = all ? m : to;
         // Background, Append, Range, OutputFileName, From, To, Item, Copies, Pages, PageType,
         // PrintToFile, then 7 left to Word.
         CallMethod(document, word::kPrintOut,
-                   {ByRef(v.no), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(copies), ByRef(m),
-                    ByRef(allPages), ByRef(v.no), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m), ByRef(m)});
+                   {ByRef(v.no), ByRef(m), ByRef(rangeArg), ByRef(m), ByRef(fromArg), ByRef(toArg), ByRef(m),
+                    ByRef(copies), ByRef(m), ByRef(allPages), ByRef(v.no), ByRef(m), ByRef(m), ByRef(m), ByRef(m),
+                    ByRef(m), ByRef(m), ByRef(m)});
         return;
     }
     case DocumentKind::Excel: {
         auto m = [&] { return ByValue(v.missing); };
+        // Printed pages, not sheets; missing: from the first to the last.
+        Variant from = Variant::I4(pages.from);
+        Variant to = Variant::I4(pages.to);
         // From, To, Copies, Preview, then 5 left to Excel.
-        CallMethod(document, excel::kPrintOut, {m(), m(), ByValue(copies), ByValue(v.no), m(), m(), m(), m(), m()});
+        CallMethod(document, excel::kPrintOut,
+                   {all ? m() : ByValue(from), all ? m() : ByValue(to), ByValue(copies), ByValue(v.no), m(), m(), m(),
+                    m(), m()});
         return;
     }
     case DocumentKind::PowerPoint: break;
@@ -185,9 +200,11 @@ void PrintOutDocument(DocumentKind kind, const DispatchRef& document, const Prin
         Attempt([&] { PutProperty(printOptions, powerpoint::kActivePrinter, String(printer)); });
     });
     Variant noFile = Variant::String(L"");
-    // From, To (the whole presentation), PrintToFile (not to a file), Copies, Collate.
+    // From, To (slide numbers; -1, -1 the whole presentation), PrintToFile (not to a file),
+    // Copies, Collate.
     CallMethod(document, powerpoint::kPrintOut,
-               {I4(-1), I4(-1), String(noFile), I4(options.copies), I4(powerpoint::kTrue)});
+               {I4(all ? powerpoint::kWholePresentation : pages.from), I4(all ? powerpoint::kWholePresentation : pages.to),
+                String(noFile), I4(options.copies), I4(powerpoint::kTrue)});
 }
 
 // The run's own document, closed without saving: printing may have updated fields, and a save

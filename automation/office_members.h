@@ -23,6 +23,7 @@ inline constexpr DISPID kClose = 1105;
 inline constexpr DISPID kQuit = 1105;
 inline constexpr std::int32_t kAlertsNone = 0;          // WdAlertLevel wdAlertsNone
 inline constexpr std::int32_t kDoNotSaveChanges = 0;    // WdSaveOptions wdDoNotSaveChanges
+inline constexpr std::int32_t kPrintFromTo = 3;         // WdPrintOutRange wdPrintFromTo: From and To as text
 inline constexpr HRESULT kPasswordIncorrect = static_cast<HRESULT>(0x800A1520);  // Word error 5408
 }  // namespace word
 
@@ -62,6 +63,7 @@ inline constexpr DISPID kClose = 2039;
 inline constexpr std::int32_t kTrue = -1;  // the servers' tri-state true
 inline constexpr std::int32_t kFalse = 0;
 inline constexpr std::int32_t kAlertsNone = 1;  // PpAlertLevel ppAlertsNone
+inline constexpr std::int32_t kWholePresentation = -1;  // PrintOut's From and To when not given
 }  // namespace powerpoint
 
 // MsoAutomationSecurity msoAutomationSecurityForceDisable: no macro of an opened file runs.

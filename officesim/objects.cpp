@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 #include <optional>
 
 #include <winspool.h>
@@ -240,6 +241,84 @@ bool WordPromptsToSave(const VARIANT& saveChanges) {
     long choice = -2;
     if (!IsMissing(saveChanges)) NumberArgument(saveChanges, choice);
     return choice == -2;
+}
+
+// The pages a PrintOut asks for. to 0: up to the last page.
+struct PageSpan {
+    int from = 1;
+    int to = 0;
+};
+
+// A page number in Word's From or To: decimal digits, nothing else.
+bool PageNumberText(const VARIANT& value, long& number) {
+    if (value.vt != VT_BSTR || !value.bstrVal || !*value.bstrVal) return false;
+    wchar_t* end = nullptr;
+    number = wcstol(value.bstrVal, &end, 10);
+    return *end == L'\0' && iswdigit(value.bstrVal[0]);
+}
+
+bool IsNumber(const VARIANT& v) {
+    switch (v.vt) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8:
+    case VT_INT: case VT_UINT: case VT_R4: case VT_R8: return true;
+    default: return false;
+    }
+}
+
+// Reads the page range of a PrintOut the way each application takes it: Word only with Range
+// wdPrintFromTo (3), From and To as text ("2", "3"); Excel From and To as numbers of printed
+// pages, missing for the first and the last; PowerPoint slide numbers, -1 for the first and the
+// last. A bad value raises the exception; a range past the document's end is not an error here.
+HRESULT RequestedPages(const std::vector<VARIANT*>& args, EXCEPINFO* excep, UINT* argErr, PageSpan& span) {
+    auto mismatch = [&](size_t i) {
+        if (argErr) *argErr = UINT(args.size() - 1 - i);
+        return DISP_E_TYPEMISMATCH;
+    };
+    auto invalid = [&](const std::wstring& what, HRESULT scode) {
+        return Raise(excep, L"The page range is not valid: " + what + L".", scode);
+    };
+    long from = 0, to = 0;  // 0: not given
+    switch (CurrentRole().family) {
+    case Family::Word: {
+        const VARIANT& range = Value(args[2]);
+        long kind = 0;
+        if (!IsMissing(range) && !NumberArgument(range, kind)) return mismatch(2);
+        if (kind == 0) return S_OK;  // wdPrintAllDocument
+        if (kind != 3) return invalid(L"officesim prints the whole document or From-To (Range " + std::to_wstring(kind) + L")", E_INVALIDARG);
+        for (size_t i : {size_t(4), size_t(5)}) {
+            const VARIANT& page = Value(args[i]);
+            if (IsMissing(page)) continue;
+            long number = 0;
+            if (page.vt != VT_BSTR) return mismatch(i);
+            if (!PageNumberText(page, number) || number < 1)
+                return invalid(L"\"" + std::wstring(page.bstrVal ? page.bstrVal : L"") + L"\"", E_INVALIDARG);
+            (i == 4 ? from : to) = number;
+        }
+        break;
+    }
+    case Family::Excel:
+        for (size_t i : {size_t(0), size_t(1)}) {
+            const VARIANT& page = Value(args[i]);
+            if (IsMissing(page)) continue;
+            long number = 0;
+            if (!IsNumber(page) || !NumberArgument(page, number)) return mismatch(i);
+            if (number < 1) return invalid(std::to_wstring(number), OfficeError(1004));
+            (i == 0 ? from : to) = number;
+        }
+        break;
+    case Family::PowerPoint:
+        for (size_t i : {size_t(0), size_t(1)}) {
+            const long number = args[i]->lVal;
+            if (number == -1) continue;
+            if (number < 1) return invalid(std::to_wstring(number), E_INVALIDARG);
+            (i == 0 ? from : to) = number;
+        }
+        break;
+    }
+    if (from && to && to < from) return invalid(std::to_wstring(from) + L"-" + std::to_wstring(to), E_INVALIDARG);
+    span.from = from ? int(from) : 1;
+    span.to = int(to);
+    return S_OK;
 }
 
 }  // namespace
@@ -587,6 +666,8 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
     }
     if (copies < 1 || copies > 32767)
         return Raise(excep, L"Copies out of range: " + std::to_wstring(copies), E_INVALIDARG);
+    PageSpan span;
+    if (HRESULT hr = RequestedPages(args, excep, argErr, span); hr != S_OK) return hr;
     if (CurrentBehaviour().failPrintOut) return Raise(excep, L"Printing failed (asked to fail).", E_FAIL);
     // The user opens a document of their own while this one prints, and it lands here too.
     if (traits_.userDocumentAtPrint && !UserDocumentOpen()) OpenUserDocument();
@@ -597,6 +678,9 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
     request.path = path_;
     request.progId = CurrentRole().progId;
     request.copies = int(copies);
+    request.pages = traits_.pages ? traits_.pages : 1;
+    request.from = span.from;
+    request.to = span.to;
     // PowerPoint prints on its own printer: the one put in PrintOptions, or the one that was
     // the system default when the application started.
     const bool presentation = CurrentRole().family == Family::PowerPoint;
@@ -608,7 +692,7 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
         // A long print that keeps working, with its progress window.
         PrintProgress progress(path_);
         request.durationMs = traits_.printMs;
-        request.pages = int((traits_.printMs + 999) / 1000);
+        if (!traits_.pages) request.pages = int((traits_.printMs + 999) / 1000);
         request.busy = true;
         request.onPage = [&progress](int page, int pages) {
             progress.Page(page, pages);
@@ -617,7 +701,7 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
         printed = PrintDocument(request, error);
     } else if (presentation && traits_.spoolMs) {
         request.durationMs = traits_.spoolMs;
-        request.pages = int((traits_.spoolMs + 999) / 1000);
+        if (!traits_.pages) request.pages = int((traits_.spoolMs + 999) / 1000);
         StopSpooling();  // one job at a time per presentation
         spoolCancel_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         request.cancel = spoolCancel_;

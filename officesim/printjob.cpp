@@ -67,8 +67,9 @@ struct DcDeleter {
 
 
 void DrawPage(HDC dc, const PrintRequest& request, int page) {
+    // The document's page number, so that a reader of the job can tell which pages it holds.
     PassThroughComment(dc, L"%officesim " + request.progId + L" copies=" + std::to_wstring(request.copies) +
-                               L" path=" + request.path);
+                               L" page=" + std::to_wstring(page) + L" path=" + request.path);
     // DEFAULT_CHARSET, or Chinese paths come out as empty boxes.
     HFONT font = CreateFontW(-MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
                              DEFAULT_CHARSET, 0, 0, 0, 0, L"");
@@ -114,11 +115,15 @@ bool WaitUntil(const PrintRequest& request, ULONGLONG deadline, int page) {
 }  // namespace
 
 PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
+    const int pages = request.pages < 1 ? 1 : request.pages;
+    const int first = request.from < 1 ? 1 : request.from;
+    const int last = request.to < 1 || request.to > pages ? pages : request.to;
     std::wstring printer = request.printer.empty() ? DefaultPrinterName() : request.printer;
     if (printer.empty()) {
         error = L"There is no default printer.";
         return PrintResult::Failed;
     }
+    if (first > last) return PrintResult::Printed;
     std::vector<BYTE> devmode = DevModeWithCopies(printer, request.copies);
     std::unique_ptr<HDC__, DcDeleter> dc(CreateDCW(
         L"WINSPOOL", printer.c_str(), nullptr,
@@ -137,9 +142,9 @@ PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
         error = LastErrorText(L"StartDoc");
         return PrintResult::Failed;
     }
-    const int pages = request.pages < 1 ? 1 : request.pages;
     const ULONGLONG start = GetTickCount64();
-    for (int page = 1; page <= pages; ++page) {
+    const int printed = last - first + 1;
+    for (int page = first; page <= last; ++page) {
         if (request.onPage && !request.onPage(page, pages)) {
             AbortDoc(dc.get());
             return PrintResult::Cancelled;
@@ -155,7 +160,8 @@ PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
             AbortDoc(dc.get());
             return PrintResult::Failed;
         }
-        if (!WaitUntil(request, start + ULONGLONG(request.durationMs) * page / pages, page)) {
+        const ULONGLONG done = page - first + 1;
+        if (!WaitUntil(request, start + ULONGLONG(request.durationMs) * done / printed, page)) {
             AbortDoc(dc.get());
             return PrintResult::Cancelled;
         }

@@ -12,8 +12,9 @@ struct PrintRequest {
     std::wstring path, progId;
     std::wstring printer;   // empty: the system default printer now
     int copies = 1;
-    int pages = 1;
-    DWORD durationMs = 0;   // the pages are spread over this time
+    int pages = 1;          // the document's
+    int from = 1, to = 0;   // the pages printed, clamped to the document's; to 0: the last
+    DWORD durationMs = 0;   // the printed pages are spread over this time
     bool busy = false;      // the CPU keeps working between pages, as a real renderer does
     HANDLE cancel = nullptr;  // set: the job is aborted and nothing reaches the printer
     // Called before each page and while waiting between pages; false cancels the job.
@@ -22,7 +23,8 @@ struct PrintRequest {
 
 enum class PrintResult { Printed, Cancelled, Failed };
 
-// On failure says why in error.
+// On failure says why in error. A range that holds none of the document's pages prints
+// nothing: no job, and Printed.
 PrintResult PrintDocument(const PrintRequest& request, std::wstring& error);
 
 // One page naming the document on the printer that is the system default now, as a job

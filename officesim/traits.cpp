@@ -1,5 +1,6 @@
 #include "officesim/traits.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <sstream>
 
@@ -63,6 +64,8 @@ Traits ParseTraits(const std::wstring& text) {
             traits.spoolMs = Milliseconds(value);
         } else if (name == L"print") {
             traits.printMs = Milliseconds(value);
+        } else if (name == L"pages") {
+            traits.pages = int(std::clamp(wcstol(value.c_str(), nullptr, 10), 0L, 9999L));
         } else if (name == L"hang" && !value.empty()) {
             traits.hangs.push_back(ParseHang(value));
         }

@@ -33,6 +33,7 @@ struct Traits {
     bool userDocumentAtPrint = false;  // ... while it prints, after its Open was counted
     DWORD spoolMs = 0;           // background spooling takes this long (PowerPoint)
     DWORD printMs = 0;           // a long print that keeps working for this long
+    int pages = 0;               // pages (a workbook's printed pages, slides); 0: not said
     std::vector<HangSpec> hangs;
 };
 

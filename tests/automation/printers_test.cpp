@@ -15,6 +15,7 @@
 #include "framework/scoped.h"
 #include "support/files.h"
 #include "support/officesim_control.h"
+#include "support/officesim_documents.h"
 #include "support/officesim_log.h"
 #include "support/spool_capture.h"
 
@@ -95,6 +96,10 @@ protected:
     std::wstring MakeDocument(const std::wstring& stem, DocumentKind kind) {
         return m_documents.emplace_back(stem, ExtensionOf(kind)).Path();
     }
+    // ... one that carries officesim traits ("pages=5").
+    std::wstring MakeDocument(const std::wstring& stem, DocumentKind kind, const std::wstring& traits) {
+        return m_documents.emplace_back(stem, ExtensionOf(kind), officesim::TraitText(traits)).Path();
+    }
 
     static std::wstring ProgId(DocumentKind kind, int suite) { return ProgIdFor(kind, suite); }
 
@@ -120,7 +125,12 @@ const std::wstring RM = officesim::RefArg(officesim::kMissing);
 // Beyond the calls that print: settings that keep a real office application from waiting for a
 // person (macros off, no alerts, no link question, no save question, passwords that fail
 // instead of asking) and, for presentations, the printer and foreground printing.
-std::vector<Expected> WordSequence(int suite) {
+// PrintOut's page arguments: missing for every page, else as each application takes them.
+std::wstring PageArg(const PageRange& pages, int page, const wchar_t* type, const std::wstring& missing) {
+    return pages.All() ? missing : std::wstring(type) + L"=" + std::to_wstring(page);
+}
+
+std::vector<Expected> WordSequence(int suite, const PageRange& pages) {
     std::vector<Expected> calls;
     if (suite == kSuiteMsOffice) calls.push_back({L"Application", 24, L"get", {}});
     calls.push_back({L"Application", 449, L"put", {L"I4=3"}});
@@ -131,8 +141,12 @@ std::vector<Expected> WordSequence(int suite) {
                             L"&BSTR={password}"},
                            Repeat(RM, 6), {L"&I2=1", RM}})});
     calls.push_back({L"Documents", 2, L"get", {}});
+    // Word takes the range as wdPrintFromTo (3) with the page numbers as text.
     calls.push_back({L"Document", 446, L"method",
-                     Join({{L"&I2=0"}, Repeat(RM, 6), {L"&I4={copies}", RM, L"&I4=0", L"&I2=0"}, Repeat(RM, 7)})});
+                     Join({{L"&I2=0", RM, pages.All() ? RM : L"&I4=3", RM, PageArg(pages, pages.from, L"&BSTR", RM),
+                            PageArg(pages, pages.to, L"&BSTR", RM), RM},
+                           {L"&I4={copies}", RM, L"&I4=0", L"&I2=0"},
+                           Repeat(RM, 7)})});
     calls.push_back({L"Document", 1105, L"method", {L"&I4=0", RM, RM}});
     // Told to quit only once it is seen to hold nothing else.
     calls.push_back({L"Documents", 2, L"get", {}});
@@ -140,7 +154,7 @@ std::vector<Expected> WordSequence(int suite) {
     return calls;
 }
 
-std::vector<Expected> ExcelSequence(int suite) {
+std::vector<Expected> ExcelSequence(int suite, const PageRange& pages) {
     std::vector<Expected> calls;
     if (suite == kSuiteMsOffice) calls.push_back({L"Application", 392, L"get", {}});
     calls.push_back({L"Application", 1950, L"get", {}});
@@ -154,7 +168,10 @@ std::vector<Expected> ExcelSequence(int suite) {
                             M, L"I2=0"},
                            Repeat(M, 4)})});
     calls.push_back({L"Workbooks", 118, L"get", {}});
-    calls.push_back({L"Workbook", 2361, L"method", Join({{M, M, L"I4={copies}", L"I2=0"}, Repeat(M, 5)})});
+    calls.push_back({L"Workbook", 2361, L"method",
+                     Join({{PageArg(pages, pages.from, L"I4", M), PageArg(pages, pages.to, L"I4", M), L"I4={copies}",
+                            L"I2=0"},
+                           Repeat(M, 5)})});
     calls.push_back({L"Application", 316, L"put", {L"I4=-4135"}});
     calls.push_back({L"Application", 315, L"put", {L"BOOL=0"}});
     // Every workbook closes only when the run's is the only one.
@@ -164,7 +181,7 @@ std::vector<Expected> ExcelSequence(int suite) {
     return calls;
 }
 
-std::vector<Expected> PowerPointSequence(int suite) {
+std::vector<Expected> PowerPointSequence(int suite, const PageRange& pages) {
     const std::wstring flag = suite == kSuiteWps ? L"I4=-1" : L"I4=0";
     std::vector<Expected> calls;
     calls.push_back({L"Application", 2031, L"get", {}});
@@ -178,18 +195,20 @@ std::vector<Expected> PowerPointSequence(int suite) {
     calls.push_back({L"Presentation", 2033, L"get", {}});
     calls.push_back({L"PrintOptions", 2010, L"put", {L"I4=0"}});
     calls.push_back({L"PrintOptions", 2015, L"put", {L"BSTR={printer}"}});
-    calls.push_back({L"Presentation", 2034, L"method", {L"I4=-1", L"I4=-1", L"BSTR=", L"I4={copies}", L"I4=-1"}});
+    calls.push_back({L"Presentation", 2034, L"method",
+                     {PageArg(pages, pages.from, L"I4", L"I4=-1"), PageArg(pages, pages.to, L"I4", L"I4=-1"), L"BSTR=",
+                      L"I4={copies}", L"I4=-1"}});
     calls.push_back({L"Presentation", 2039, L"method", {}});
     calls.push_back({L"Presentations", 11, L"get", {}});
     if (suite == kSuiteWps) calls.push_back({L"Application", 2021, L"method", {}});
     return calls;
 }
 
-std::vector<Expected> SequenceFor(DocumentKind kind, int suite) {
+std::vector<Expected> SequenceFor(DocumentKind kind, int suite, const PageRange& pages = {}) {
     switch (kind) {
-    case DocumentKind::Word: return WordSequence(suite);
-    case DocumentKind::Excel: return ExcelSequence(suite);
-    case DocumentKind::PowerPoint: return PowerPointSequence(suite);
+    case DocumentKind::Word: return WordSequence(suite, pages);
+    case DocumentKind::Excel: return ExcelSequence(suite, pages);
+    case DocumentKind::PowerPoint: return PowerPointSequence(suite, pages);
     }
     return {};
 }
@@ -218,22 +237,40 @@ struct SequenceCase {
     DocumentKind kind;
     int suite;
     int copies;
+    PageRange pages;           // every page unless set
+    int documentPages;         // the document's pages (a workbook's printed pages, slides)
+    std::vector<int> printed;  // the document's pages the job holds; none: no job at all
 };
 
-TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue) {
+// With every page (the default) the calls are exactly the ones made before there was a page
+// range; with a range, only PrintOut's page arguments differ, and only those pages print.
+TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsTheAskedPagesOnTheRightQueue) {
+    using W = DocumentKind;
     const SequenceCase cases[] = {
-        {"Word, MS Office", DocumentKind::Word, kSuiteMsOffice, 300},
-        {"Word, WPS", DocumentKind::Word, kSuiteWps, 1},
-        {"Excel, MS Office", DocumentKind::Excel, kSuiteMsOffice, 1},
-        {"Excel, WPS", DocumentKind::Excel, kSuiteWps, 300},
-        {"PowerPoint, MS Office", DocumentKind::PowerPoint, kSuiteMsOffice, 300},
-        {"PowerPoint, WPS", DocumentKind::PowerPoint, kSuiteWps, 1},
+        {"Word, MS Office", W::Word, kSuiteMsOffice, 300, {}, 5, {1, 2, 3, 4, 5}},
+        {"Word, WPS", W::Word, kSuiteWps, 1, {}, 5, {1, 2, 3, 4, 5}},
+        {"Excel, MS Office", W::Excel, kSuiteMsOffice, 1, {}, 3, {1, 2, 3}},
+        {"Excel, WPS", W::Excel, kSuiteWps, 300, {}, 3, {1, 2, 3}},
+        {"PowerPoint, MS Office", W::PowerPoint, kSuiteMsOffice, 300, {}, 4, {1, 2, 3, 4}},
+        {"PowerPoint, WPS", W::PowerPoint, kSuiteWps, 1, {}, 4, {1, 2, 3, 4}},
+        {"Word, MS Office, pages 2-3", W::Word, kSuiteMsOffice, 2, {2, 3}, 5, {2, 3}},
+        {"Word, WPS, pages 2-3", W::Word, kSuiteWps, 2, {2, 3}, 5, {2, 3}},
+        {"Excel, MS Office, pages 2-3 of three sheets", W::Excel, kSuiteMsOffice, 2, {2, 3}, 3, {2, 3}},
+        {"Excel, WPS, pages 2-3 of three sheets", W::Excel, kSuiteWps, 2, {2, 3}, 3, {2, 3}},
+        {"PowerPoint, MS Office, slides 2-3 of four", W::PowerPoint, kSuiteMsOffice, 2, {2, 3}, 4, {2, 3}},
+        {"PowerPoint, WPS, slides 2-3 of four", W::PowerPoint, kSuiteWps, 2, {2, 3}, 4, {2, 3}},
+        // Past the end: the pages that exist print, and where none do, nothing does.
+        {"Word, MS Office, pages 2-3 of one", W::Word, kSuiteMsOffice, 2, {2, 3}, 1, {}},
+        {"PowerPoint, MS Office, slides 5-6 of four", W::PowerPoint, kSuiteMsOffice, 1, {5, 6}, 4, {}},
+        {"Excel, WPS, pages 3-9 of three", W::Excel, kSuiteWps, 1, {3, 9}, 3, {3}},  // last: it prints
     };
+    std::vector<std::wstring> notPrinted;
     for (const SequenceCase& c : cases) {
         SCOPED_TRACE(c.name);
         officesim::ClearLog();
-        const PrintOptions options{kChosen, c.copies, c.suite};
-        const std::wstring path = MakeDocument(L"sequence", c.kind);
+        PrintOptions options{kChosen, c.copies, c.suite};
+        options.pages = c.pages;
+        const std::wstring path = MakeDocument(L"sequence", c.kind, L"pages=" + std::to_wstring(c.documentPages));
 
         Outcome outcome = Print(c.kind, path, options);
         std::printf("[ timing ] %s: %llu ms for one document\n", c.name, outcome.ms);
@@ -243,7 +280,7 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
         EXPECT_EQ(automation_test::SystemDefault(), kUserDefault);
 
         const std::vector<officesim::LoggedCall> log = officesim::ReadLog(ProgId(c.kind, c.suite));
-        const std::vector<Expected> expected = SequenceFor(c.kind, c.suite);
+        const std::vector<Expected> expected = SequenceFor(c.kind, c.suite, c.pages);
         ASSERT_EQ(log.size(), expected.size()) << "calls made:\n" << officesim::Describe(log);
         // The chosen printer is swapped in before the server starts and swapped back right
         // after PrintOut, for presentations too.
@@ -264,13 +301,22 @@ TEST_F(Printers, EachPrinterMakesExactlyItsCallSequenceAndPrintsOnTheRightQueue)
             EXPECT_EQ(call.pid, log[0].pid) << "one server per document";
         }
 
-        const std::wstring queue = kChosen;
+        ASSERT_TRUE(officesim::WaitNoServers(10000));
+        if (c.printed.empty()) {
+            notPrinted.push_back(path);
+            continue;
+        }
         std::vector<spool::Job> jobs = spool::WaitForJobs(FileName(path), 1, 30000);
         ASSERT_EQ(jobs.size(), 1u) << "jobs titled " << Narrow(FileName(path));
-        EXPECT_EQ(jobs[0].queue, queue);
+        EXPECT_EQ(jobs[0].queue, kChosen);
         EXPECT_EQ(jobs[0].copies, c.copies);
-        ASSERT_TRUE(officesim::WaitNoServers(10000));
+        // Each page once in the data, the copies asked of the printer.
+        EXPECT_EQ(jobs[0].pages, int(c.printed.size()));
+        EXPECT_EQ(jobs[0].documentPages, c.printed);
     }
+    // The jobs of the later documents have arrived by now; one for these would have too.
+    for (const std::wstring& path : notPrinted)
+        EXPECT_TRUE(spool::FindJobs(FileName(path)).empty()) << "a job for " << Narrow(FileName(path));
 }
 
 // A user with no default printer: documents still print on the chosen printer, and the chosen

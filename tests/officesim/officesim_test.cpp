@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <list>
 #include <map>
 #include <thread>
 
 #include "client.h"
 #include "support/files.h"
 #include "support/officesim_control.h"
+#include "support/officesim_documents.h"
 #include "support/officesim_log.h"
 #include "support/spool_capture.h"
 
@@ -214,6 +216,126 @@ TEST_F(Officesim, PrintOutGoesToTheDefaultPrinterOfThatMomentWithItsCopies) {
     auto calls = officesim::ReadLog(L"Word.Application");
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].printer, queue);
+}
+
+// ---- Pages ----
+
+// Word's PrintOut with the page arguments at their positions (Range 3, From 5, To 6).
+std::vector<Arg> WordPrintOut(const Arg& range, const Arg& from, const Arg& to) {
+    return Join({I2(0, true), Missing(true), range, Missing(true), from, to, Missing(true), I4(1, true), Missing(true),
+                 I4(0, true), I2(0, true)},
+                Repeat(Missing(true), 7));
+}
+std::vector<Arg> ExcelPrintOut(const Arg& from, const Arg& to) {
+    return Join({from, to, I4(1), I2(0)}, Repeat(Missing(), 5));
+}
+std::vector<Arg> PowerPointPrintOut(long from, long to) { return {I4(from), I4(to), Str(L""), I4(1), I4(-1)}; }
+
+struct PageCase {
+    const char* what;
+    const wchar_t* progId;
+    int documentPages;  // the document's pages trait
+    std::vector<Arg> printOut;
+    HRESULT expected;
+    UINT argErr;               // for DISP_E_TYPEMISMATCH: index in DISPPARAMS order
+    std::vector<int> printed;  // the pages the job holds; none: no job
+};
+
+// A document's pages (a workbook's printed pages, a presentation's slides) come from its
+// traits; PrintOut prints those asked for, each page marked with its number, takes the page
+// arguments only in the types the applications take, and prints what exists of a range that
+// runs past the end.
+TEST_F(Officesim, PrintOutPrintsThePagesAskedForInTheTypesEachApplicationTakes) {
+    const Arg rm = Missing(true), m = Missing();
+    const std::vector<PageCase> cases = {
+        {"Word, every page", L"Word.Application", 5, WordPrintOut(rm, rm, rm), S_OK, 0, {1, 2, 3, 4, 5}},
+        {"Word, From-To as text", L"kWps.Application", 5, WordPrintOut(I4(3, true), Str(L"2", true), Str(L"3", true)), S_OK, 0,
+         {2, 3}},
+        {"Word, From-To without the range: every page", L"Word.Application", 5,
+         WordPrintOut(rm, Str(L"2", true), Str(L"3", true)), S_OK, 0, {1, 2, 3, 4, 5}},
+        {"Word, To past the end", L"Word.Application", 5, WordPrintOut(I4(3, true), Str(L"4", true), Str(L"9", true)), S_OK,
+         0, {4, 5}},
+        {"Word, From past the end", L"Word.Application", 1, WordPrintOut(I4(3, true), Str(L"2", true), Str(L"3", true)),
+         S_OK, 0, {}},
+        {"Word, From as a number", L"Word.Application", 5, WordPrintOut(I4(3, true), I4(2, true), Str(L"3", true)),
+         DISP_E_TYPEMISMATCH, 13, {}},
+        {"Word, To before From", L"Word.Application", 5, WordPrintOut(I4(3, true), Str(L"3", true), Str(L"2", true)),
+         DISP_E_EXCEPTION, 0, {}},
+        {"Excel, From-To", L"ket.Application", 3, ExcelPrintOut(I4(2), I4(3)), S_OK, 0, {2, 3}},
+        {"Excel, To alone", L"Excel.Application", 3, ExcelPrintOut(m, I2(2)), S_OK, 0, {1, 2}},
+        {"Excel, From as text", L"Excel.Application", 3, ExcelPrintOut(Str(L"2"), I4(3)), DISP_E_TYPEMISMATCH, 8, {}},
+        {"Excel, From 0", L"Excel.Application", 3, ExcelPrintOut(I4(0), I4(3)), DISP_E_EXCEPTION, 0, {}},
+        {"PowerPoint, every slide", L"kwpp.Application", 4, PowerPointPrintOut(-1, -1), S_OK, 0, {1, 2, 3, 4}},
+        {"PowerPoint, slides 2-3", L"PowerPoint.Application", 4, PowerPointPrintOut(2, 3), S_OK, 0, {2, 3}},
+        {"PowerPoint, slides past the end", L"PowerPoint.Application", 4, PowerPointPrintOut(5, 6), S_OK, 0, {}},
+        {"PowerPoint, slide 0", L"PowerPoint.Application", 4, PowerPointPrintOut(0, 3), DISP_E_EXCEPTION, 0, {}},
+    };
+    struct Server {
+        IDispatch* app = nullptr;
+        IDispatch* collection = nullptr;
+        CallTable table;
+    };
+    std::map<std::wstring, Server> servers;
+    std::list<officesim::TraitDocument> files;
+    std::vector<std::pair<const PageCase*, std::wstring>> printed;
+    for (const PageCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring progId = c.progId;
+        const bool word = progId == L"Word.Application" || progId == L"kWps.Application";
+        const bool excel = progId == L"Excel.Application" || progId == L"ket.Application";
+        const wchar_t* collectionName = word ? L"Documents" : excel ? L"Workbooks" : L"Presentations";
+        Server& server = servers[progId];
+        if (!server.app) {
+            server.app = Start(progId);
+            ASSERT_NE(server.app, nullptr);
+            CallResult coll;
+            server.table.Call(server.app, L"Application", word ? 6 : excel ? 572 : 2001, kGet, {}, coll);
+            server.collection = coll.TakeObject();
+            ASSERT_NE(server.collection, nullptr);
+        }
+        const officesim::TraitDocument& file = files.emplace_back(
+            L"pages", word ? L".docx" : excel ? L".xlsx" : L".pptx", L"pages=" + std::to_wstring(c.documentPages));
+        CallResult opened, result;
+        if (word)
+            server.table.Call(server.collection, collectionName, 19, kMethod,
+                              Join({Str(file.Path(), true)}, Repeat(Missing(true), 15)), opened);
+        else if (excel)
+            server.table.Call(server.collection, collectionName, 1923, kMethod,
+                              Join({Str(file.Path())}, Repeat(Missing(), 14)), opened);
+        else
+            server.table.Call(server.collection, collectionName, 2005, kMethod, {Str(file.Path()), I4(0), I4(0), I4(0)},
+                              opened);
+        IDispatch* document = opened.TakeObject();
+        ASSERT_NE(document, nullptr) << Narrow(opened.Description());
+        server.table.Call(document, word ? L"Document" : excel ? L"Workbook" : L"Presentation",
+                          word ? 446 : excel ? 2361 : 2034, kMethod, c.printOut, result);
+        document->Release();
+        EXPECT_EQ(result.hr, c.expected) << std::hex << result.hr << " " << Narrow(result.Description());
+        if (c.expected == DISP_E_TYPEMISMATCH) {
+            EXPECT_EQ(result.argErr, c.argErr);
+        }
+        printed.emplace_back(&c, file.Name());
+    }
+    // Every call is in the log with its page arguments as they were passed.
+    for (auto& [progId, server] : servers) {
+        EXPECT_EQ(Lines(officesim::ReadLog(progId)), Lines(server.table.Made())) << Narrow(progId);
+        server.collection->Release();
+        server.app->Release();
+    }
+    for (const auto& [c, name] : printed) {
+        SCOPED_TRACE(c->what);
+        if (c->printed.empty()) continue;
+        auto jobs = spool::WaitForJobs(name, 1, 30000);
+        ASSERT_EQ(jobs.size(), 1u);
+        EXPECT_EQ(jobs[0].pages, int(c->printed.size()));
+        EXPECT_EQ(jobs[0].documentPages, c->printed);
+    }
+    // The others' jobs came in the meantime; none of these has one.
+    for (const auto& [c, name] : printed) {
+        if (c->printed.empty()) {
+            EXPECT_TRUE(spool::FindJobs(name).empty()) << c->what;
+        }
+    }
 }
 
 // ---- Wrong calls fail the way a real server fails them ----

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <regex>
 
 namespace spool {
@@ -43,6 +44,24 @@ int PostScriptCopies(const std::string& data) {
     return std::max(1, copies);
 }
 
+int PostScriptPages(const std::string& data) {
+    static const std::regex page(R"((^|\n)%%Page:)");
+    static const std::regex showpage(R"(\bshowpage\b)");
+    const auto count = [&](const std::regex& re) {
+        return int(std::distance(std::sregex_iterator(data.begin(), data.end(), re), std::sregex_iterator()));
+    };
+    const int pages = count(page);
+    return pages ? pages : count(showpage);
+}
+
+std::vector<int> MarkedPages(const std::string& data) {
+    static const std::regex mark(R"(%officesim \S+ copies=\d+ page=(\d+) )");
+    std::vector<int> pages;
+    for (auto it = std::sregex_iterator(data.begin(), data.end(), mark); it != std::sregex_iterator(); ++it)
+        pages.push_back(std::atoi((*it)[1].str().c_str()));
+    return pages;
+}
+
 std::vector<Job> FindJobs(const std::wstring& titlePart) {
     std::vector<Job> jobs;
     WIN32_FIND_DATAW found;
@@ -55,6 +74,8 @@ std::vector<Job> FindJobs(const std::wstring& titlePart) {
         job.data = testing_files::ReadAll(rec.substr(0, rec.size() - 4) + L".data");
         job.dataCopies = PostScriptCopies(job.data);
         job.copies = job.cupsCopies * job.dataCopies;
+        job.pages = PostScriptPages(job.data);
+        job.documentPages = MarkedPages(job.data);
         jobs.push_back(std::move(job));
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -18,6 +18,8 @@ struct Job {
     int copies = 1;        // what the printer would put out: the two multiplied
     long long bytes = 0;
     std::string data;      // the job's bytes as CUPS received them
+    int pages = 0;         // the pages of the PostScript, each copy counted once
+    std::vector<int> documentPages;  // the document's page number officesim marked on each page
 };
 
 // Every captured job whose title contains titlePart (all jobs when it is empty).
@@ -29,5 +31,13 @@ std::vector<Job> WaitForJobs(const std::wstring& titlePart, size_t count, DWORD 
 
 // The copies a PostScript job asks for itself; 1 when it does not say.
 int PostScriptCopies(const std::string& data);
+
+// The pages of a PostScript job: its "%%Page:" comments, or its showpage operators where it
+// has none.
+int PostScriptPages(const std::string& data);
+
+// The page numbers in officesim's marks ("%officesim <ProgID> copies=<n> page=<N> path=..."),
+// one a page, in the job's order.
+std::vector<int> MarkedPages(const std::string& data);
 
 }  // namespace spool
