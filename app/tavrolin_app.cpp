@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/recovery.h"
 #include "app/print_command.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
@@ -107,13 +106,10 @@ BOOL CTavrolinApp::InitInstance() {
     }
     m_instanceMutex = mutex.release();
 
-    // Before the printers are read: the default they select may be the one put back here.
-    std::optional<run_journal::CutRun> cutRun = RecoverAfterCut(true);
-
-    // The printers are read while the rest starts up and the window is built.
+    // The printers are read while the rest starts up and the window is built, after what a
+    // cut-off run left is acted on.
     auto dlg = std::make_unique<CTavrolinDlg>();
-    dlg->OfferCutRun(std::move(cutRun));
-    dlg->BeginReadingPrinters();
+    dlg->BeginReadingPrinters(true);
     dlg->AddOnStart(names);
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};

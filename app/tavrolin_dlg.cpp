@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/print_settings.h"
+#include "app/recovery.h"
 #include "automation/default_printer.h"
 #include "common/resource.h"
 #include "common/texts.h"
@@ -86,12 +87,18 @@ PrinterChoices ReadPrinterChoices() {
     return choices;
 }
 
-void CTavrolinDlg::BeginReadingPrinters() {
+void CTavrolinDlg::BeginReadingPrinters(bool recoverCutRunFirst) {
     if (m_printerRead.valid()) return;
     try {
-        m_printerRead = std::async(std::launch::async, ReadPrinterChoices);
+        // The window reads m_cutRun only once the printers are in (the future's get).
+        m_printerRead = std::async(std::launch::async, [this, recoverCutRunFirst] {
+            // First: the default the printer box selects may be the one put back here.
+            if (recoverCutRunFirst) m_cutRun = RecoverAfterCut(true);
+            return ReadPrinterChoices();
+        });
     } catch (const std::system_error&) {
         // No thread to spare: the window reads the printers itself.
+        if (recoverCutRunFirst) m_cutRun = RecoverAfterCut(true);
     }
 }
 

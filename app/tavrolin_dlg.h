@@ -51,11 +51,12 @@ public:
     // Starts reading the printers on a thread of its own, so that the spooler's answers
     // (slow through CUPS) come in while the window is being built. Without it the window
     // reads them itself when it initialises.
-    void BeginReadingPrinters();
+    // With `recoverCutRunFirst` (a start with a window), that thread first acts on what a cut-off
+    // run left (RecoverAfterCut), off the way to the first idle window, and the window offers
+    // the run's list once it is up.
+    void BeginReadingPrinters(bool recoverCutRunFirst = false);
     // Names from the command line, added as a drop of them would be once the list is set up.
     void AddOnStart(std::vector<std::wstring> names) { m_startNames = std::move(names); }
-    // A cut-off run's journal (RecoverAfterCut), offered once the window is up.
-    void OfferCutRun(std::optional<run_journal::CutRun> cutRun) { m_cutRun = std::move(cutRun); }
     // "/print": the window shows minimised under its own title, starts the run with `options` by
     // itself once it is up, asks nothing and ends the program when the run is over.
     void PrintUnattended(const PrintOptions& options);
