@@ -1,5 +1,6 @@
-// A print run of 20 Word documents started on the real main window against officesim, and the
-// same 20 documents printed by a bare client: create, Open, PrintOut, Close, Quit by DISPID.
+// A print run of 20 Word documents started on the real main window against officesim, the same
+// run again two-sided, and the same 20 documents printed by a bare client: create, Open,
+// PrintOut, Close, Quit by DISPID.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -125,20 +126,39 @@ int wmain() {
     dlg.Documents().UpdateFileCount();
     bench::Pump();
 
-    const double runStart = bench::NowMs();
-    ::SendMessageW(dlg.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg.GetSafeHwnd(), IDC_START)));
-    MSG msg;
-    while (dlg.Run().Active() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    const double runMs = bench::NowMs() - runStart;
-    int done = 0;
-    for (int i = 0; i < kDocuments; ++i) done += dlg.Documents().Control().GetItemText(i, 1) == L"完成" ? 1 : 0;
+    // One run as the window starts it: its time, and how many rows read 完成.
+    auto run = [&](double& ms) {
+        const double start = bench::NowMs();
+        ::SendMessageW(dlg.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dlg.GetSafeHwnd(), IDC_START)));
+        MSG msg;
+        while (dlg.Run().Active() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ms = bench::NowMs() - start;
+        int done = 0;
+        for (int i = 0; i < kDocuments; ++i) done += dlg.Documents().Control().GetItemText(i, 1) == L"完成" ? 1 : 0;
+        return done;
+    };
+    double runMs = 0;
+    const int done = run(runMs);
+
+    // The same run two-sided (long edge), once the printer's capabilities offer it: the printer's
+    // settings are set before each server starts and put back after each PrintOut.
+    HWND duplex = ::GetDlgItem(dlg.GetSafeHwnd(), IDC_DUPLEX);
+    for (double waited = bench::NowMs(); ::SendMessageW(duplex, CB_GETCOUNT, 0, 0) < 4 && bench::NowMs() - waited < 10000;)
+        bench::Pump();
+    const bool twoSided = ::SendMessageW(duplex, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(L"双面（长边翻转）")) != CB_ERR;
+    ::SendMessageW(dlg.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_DUPLEX, CBN_SELCHANGE), reinterpret_cast<LPARAM>(duplex));
+    double duplexMs = 0;
+    const int duplexDone = twoSided ? run(duplexMs) : 0;
 
     bench::Report("print_run_documents_done", done, "documents");
     bench::Report("print_run_20", runMs, "ms");
+    bench::Report("print_run_duplex_documents_done", duplexDone, "documents");
+    bench::Report("print_run_20_duplex", duplexMs, "ms");
     bench::Report("bare_cycles_done", bareDone, "documents");
     bench::Report("bare_cycles_20", bareMs, "ms");
     return 0;

@@ -22,7 +22,7 @@ echo "# memory (a fresh process, 10,000 rows added and cleared three times)"
 run "$B/bench_list.exe" memory
 echo "# start-up"
 run "$B/bench_startup.exe" "$(winepath -w "$BUILD/tavrolin.exe")" "$(winepath -w "$B/bench_minimal.exe")"
-echo "# print run (20 Word documents, officesim)"
+echo "# print run (20 Word documents, officesim; then the same run two-sided)"
 run "$B/bench_print.exe"
 
 echo "# watchdog (the shipped limits: a prompt, then a silent server)"
@@ -41,6 +41,7 @@ awk '
     ratio("open_list/folder_add", "open_list_10000", "folder_add", 1.5)
     ratio("startup/minimal", "startup", "startup_minimal", 1.3)
     ratio("print_run/bare_cycles", "print_run_20", "bare_cycles_20", 1.10)
+    ratio("print_run_duplex/bare_cycles", "print_run_20_duplex", "bare_cycles_20", 1.10)
     if (v["memory_cycle1_10000_rows"] > 0)
       printf "memory_cycle3/cycle1 %.3f (target <= 1.05) %s\n", v["memory_cycle3_10000_rows"] / v["memory_cycle1_10000_rows"],
         (v["memory_cycle3_10000_rows"] <= 1.05 * v["memory_cycle1_10000_rows"] ? "met" : "missed")
