@@ -199,7 +199,9 @@ TEST_F(PrintCommand, FailuresBecomeRowsReasonsAndExitCodeOneWithoutABox) {
 
 TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
     testing_files::TempFolder temp(L"print-codes");
-    const std::wstring doc = temp.File(L"x.docx");
+    // A name no other test prints: the spool folder is shared and never emptied.
+    const std::wstring docName = L"codes-" + testing_files::UniquePart() + L".docx";
+    const std::wstring doc = temp.File(docName);
     const std::wstring emptyFolder = temp.Folder(L"empty");
     const std::wstring notes = temp.File(L"notes.txt");
     const std::wstring report = temp / L"never.csv";
@@ -223,6 +225,10 @@ TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
         {L"/print /pages 1-99999 " + Quoted(doc), 2},
         {L"/print /list " + Quoted(temp / L"no list.txt") + L" " + Quoted(doc), 2},
         {L"/print /printer \"No Such Printer\" " + Quoted(doc), 3},
+        // A label printer prints on one side only, in black.
+        {L"/print /printer Tavrolin-Label /duplex long " + Quoted(doc), 3},
+        {L"/print /printer Tavrolin-Label /duplex short " + Quoted(doc), 3},
+        {L"/print /printer Tavrolin-Label /color " + Quoted(doc), 3},
         {L"/print " + Quoted(notes) + L" " + Quoted(emptyFolder), 4},
     };
     for (const Case& c : cases) {
@@ -232,7 +238,7 @@ TEST_F(PrintCommand, ExitCodesForArgumentsPrinterAndNothingToPrint) {
         EXPECT_EQ(program.Wait(30000), c.code);
         EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES) << "a report for a run that never was";
     }
-    EXPECT_TRUE(spool::FindJobs(L"x.docx").empty());
+    EXPECT_TRUE(spool::FindJobs(docName).empty());
 }
 
 TEST_F(PrintCommand, OneRunAtATimeAcrossTheWindowAndTheCommand) {

@@ -75,6 +75,30 @@ bool OffersTwoSided(MainWindow& w) {
     return testing_ui::PumpUntil([&] { return Items(w.item(IDC_DUPLEX)).size() == 4; }, 10000);
 }
 
+TEST(PrintSettings, OnlyWhatTheChosenPrinterCanDoIsOffered) {
+    MainWindow w;
+    // A PostScript printer with its duplexer installed, then a label printer: one side, black.
+    Choose(w, IDC_PRINTER, L"Tavrolin-Duplex");
+    ASSERT_TRUE(OffersTwoSided(w));
+    EXPECT_EQ(Items(w.item(IDC_COLOR)), (std::vector<std::wstring>{texts::kPrinterDefaultSetting, texts::kColorColor, texts::kColorMono}));
+    Choose(w, IDC_DUPLEX, texts::kDuplexLongEdge);
+    Choose(w, IDC_COLOR, texts::kColorColor);
+
+    Choose(w, IDC_PRINTER, L"Tavrolin-Label");
+    ASSERT_TRUE(testing_ui::PumpUntil([&] { return Items(w.item(IDC_DUPLEX)).size() == 2; }, 10000));
+    testing_ui::Pump(500);  // no late answer of the other printer brings them back
+    EXPECT_EQ(Items(w.item(IDC_DUPLEX)), (std::vector<std::wstring>{texts::kPrinterDefaultSetting, texts::kDuplexOneSided}));
+    EXPECT_EQ(Items(w.item(IDC_COLOR)), (std::vector<std::wstring>{texts::kPrinterDefaultSetting, texts::kColorMono}));
+    EXPECT_EQ(Selected(w.item(IDC_DUPLEX)), texts::kPrinterDefaultSetting) << "a choice the printer cannot do stayed";
+    EXPECT_EQ(Selected(w.item(IDC_COLOR)), texts::kPrinterDefaultSetting);
+
+    // Back on a printer that can: the person's choice comes back.
+    Choose(w, IDC_PRINTER, L"Tavrolin-Duplex");
+    ASSERT_TRUE(OffersTwoSided(w));
+    EXPECT_EQ(Selected(w.item(IDC_DUPLEX)), texts::kDuplexLongEdge);
+    EXPECT_EQ(Selected(w.item(IDC_COLOR)), texts::kColorColor);
+}
+
 TEST(PrintSettings, ABadPageRangeIsRefusedAtStartAndAGoodOneGoesToTheRun) {
     FakeWorker worker;
     MainWindow w;
