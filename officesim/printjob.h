@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace officesim {
 
@@ -12,6 +13,7 @@ struct PrintRequest {
     std::wstring path, progId;
     std::wstring printer;   // empty: the system default printer now
     int copies = 1;
+    std::vector<BYTE> settings;  // the user's settings of the printer to print with; empty: the driver's
     int pages = 1;
     DWORD durationMs = 0;   // the pages are spread over this time
     bool busy = false;      // the CPU keeps working between pages, as a real renderer does
@@ -21,6 +23,9 @@ struct PrintRequest {
 };
 
 enum class PrintResult { Printed, Cancelled, Failed };
+
+// The user's settings of a printer (GetPrinterW level 9); empty when they cannot be read.
+std::vector<BYTE> UserPrinterSettings(const std::wstring& printer);
 
 // On failure says why in error.
 PrintResult PrintDocument(const PrintRequest& request, std::wstring& error);
