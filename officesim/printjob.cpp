@@ -68,11 +68,12 @@ void PassThroughComment(HDC dc, const std::wstring& text) {
 }
 
 // The two-sided and colour settings the job was made with, for the tests to read: wineps puts
-// the two-sided setting in the PostScript, but nothing of the colour setting.
+// the two-sided setting in the PostScript, but nothing of the colour setting. Once a job, and not
+// in the form of the page comment, which tests count.
 void NoteSettings(HDC dc, const std::vector<BYTE>& devmode) {
     if (devmode.size() < sizeof(DEVMODEW)) return;
     const auto* dm = reinterpret_cast<const DEVMODEW*>(devmode.data());
-    PassThroughComment(dc, L"%officesim-devmode duplex=" + std::to_wstring((dm->dmFields & DM_DUPLEX) ? dm->dmDuplex : 0) +
+    PassThroughComment(dc, L"% officesim devmode duplex=" + std::to_wstring((dm->dmFields & DM_DUPLEX) ? dm->dmDuplex : 0) +
                                L" color=" + std::to_wstring((dm->dmFields & DM_COLOR) ? dm->dmColor : 0));
 }
 

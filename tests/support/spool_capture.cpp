@@ -55,7 +55,7 @@ Sides PostScriptSides(const std::string& data) {
 }
 
 bool OfficesimGrey(const std::string& data) {
-    static const std::regex note(R"(%officesim-devmode duplex=-?\d+ color=(\d+))");
+    static const std::regex note(R"(% officesim devmode duplex=-?\d+ color=(\d+))");
     std::smatch match;
     return std::regex_search(data, match, note) && match[1].str() == "1";  // DMCOLOR_MONOCHROME
 }
