@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -31,9 +32,10 @@ private:
     HANDLE m_handle = nullptr;
 };
 
-std::vector<BYTE> DevModeBytes(const DEVMODEW* dm) {
+std::vector<BYTE> DevModeBytes(const DEVMODEW* dm, size_t limit = SIZE_MAX) {
     const BYTE* first = reinterpret_cast<const BYTE*>(dm);
-    return std::vector<BYTE>(first, first + dm->dmSize + dm->dmDriverExtra);
+    const size_t size = static_cast<size_t>(dm->dmSize) + dm->dmDriverExtra;
+    return std::vector<BYTE>(first, first + (size < limit ? size : limit));
 }
 
 // A DEVMODE too short to hold the duplex and colour fields says nothing of them.
@@ -58,6 +60,8 @@ std::vector<BYTE> PrinterDefaults(OpenedPrinter& printer) {
 // driver does not take them (a printer that cannot print on both sides drops DM_DUPLEX).
 std::optional<std::vector<BYTE>> WithFields(OpenedPrinter& printer, const std::vector<BYTE>& user,
                                             const WrittenFields& written) {
+    // The user's whole DEVMODE goes in, not the asked-for fields alone: Wine's driver merges what
+    // it is given into its own defaults, not into the user's settings.
     std::vector<BYTE> input = user.empty() ? PrinterDefaults(printer) : user;
     if (!HoldsDuplexAndColor(input)) return std::nullopt;
     auto* dm = reinterpret_cast<DEVMODEW*>(input.data());
@@ -71,7 +75,7 @@ std::optional<std::vector<BYTE>> WithFields(OpenedPrinter& printer, const std::v
     if (::DocumentPropertiesW(nullptr, printer.handle(), printer.name(), reinterpret_cast<DEVMODEW*>(output.data()), dm,
                               DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK)
         return std::nullopt;
-    output = DevModeBytes(reinterpret_cast<const DEVMODEW*>(output.data()));
+    output = DevModeBytes(reinterpret_cast<const DEVMODEW*>(output.data()), output.size());
     if (!StillAsWritten(output, written)) return std::nullopt;
     return output;
 }
@@ -81,7 +85,6 @@ std::optional<std::vector<BYTE>> WithFields(OpenedPrinter& printer, const std::v
 struct Pending {
     std::wstring printer;
     std::vector<BYTE> user;
-    WrittenFields written;
 };
 std::mutex g_lock;
 std::optional<Pending> g_pending;
@@ -214,7 +217,7 @@ PrinterSettingsSwap::PrinterSettingsSwap(const std::wstring& printer, const Prin
     if (!settings) return;
     // Recorded before the change, so that a cut at any moment after it leaves what a later start needs.
     RecordSettings(printer, printer_record::SettingsRecord{printer, *user, written});
-    g_pending = Pending{printer, *user, written};
+    g_pending = Pending{printer, *user};
     if (!WriteUserPrinterSettings(printer, *settings)) {
         RestoreLocked();
         return;
