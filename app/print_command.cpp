@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "app/console.h"
-#include "automation/printer_capabilities.h"
+#include "automation/printer_settings.h"
 #include "app/recovery.h"
 #include "app/tavrolin_dlg.h"
 #include "common/texts.h"
@@ -261,8 +261,12 @@ int Run(const std::vector<std::wstring>& arguments) {
         const PrinterCapabilities can = ReadPrinterCapabilities(options.printer);
         if (!CanPrintAsAsked(can, options)) {
             const bool duplex = options.duplex == Duplex::LongEdge || options.duplex == Duplex::ShortEdge;
-            console.WriteLine(texts::kPrinterQuestionStart + options.printer +
-                              (duplex && !can.duplex ? texts::kPrinterCannotDuplex : texts::kPrinterCannotColor));
+            if (!can.known)
+                console.WriteLine(texts::kPrinterQuestionStart + options.printer + L"”：" +
+                                  texts::kReasonPrinterSettingsUnavailable);
+            else
+                console.WriteLine(texts::kPrinterQuestionStart + options.printer +
+                                  (duplex && !can.duplex ? texts::kPrinterCannotDuplex : texts::kPrinterCannotColor));
             return kPrinterUnusable;
         }
     }

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "automation/printer_capabilities.h"
+#include "automation/printer_settings.h"
 #include "doclist/document_list.h"
 #include "framework/framework.h"
 #include "run/result_csv.h"

@@ -61,6 +61,7 @@ enum class PrintOutcome : int {
     ServerStuckAtStart,  // showed a window and did nothing while it started; ended
     Stopped,             // the run was stopped during the document
     Failed,              // the server refused the document for another reason
+    PrinterSettingsUnavailable,  // the printer's two-sided or colour settings could not be set
 };
 // The ProgID of the server that prints `kind` in `suite`; null for a suite we do not know.
 const wchar_t* ProgIdFor(DocumentKind kind, std::int32_t suite);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "automation/printer_record.h"
+#include "automation/printer_settings.h"
 #include "framework/framework.h"
 
 std::wstring ReadDefaultPrinter() {
@@ -92,6 +93,8 @@ void PutBackDefaultPrinter(const std::wstring& saved) {
 }
 
 void RestorePendingDefaultPrinter() {
+    // The settings first: their record goes with the default's.
+    RestorePendingPrinterSettings();
     bool announce = false;
     {
         std::lock_guard lock(g_pendingLock);

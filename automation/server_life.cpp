@@ -95,6 +95,15 @@ DocumentServer::DocumentServer(RunServers& run, DocumentKind kind, DISPID versio
         return;
     }
     m_swap.emplace(options.printer);
+    // Set before the server starts, which is when an office application reads them.
+    if (!options.KeepsPrinterSettings()) {
+        m_settings.emplace(options.printer, options);
+        if (!m_settings->applied()) {
+            RestorePrinter();
+            m_outcome = PrintOutcome::PrinterSettingsUnavailable;
+            return;
+        }
+    }
 
     // The start is watched like a call: a licence or activation window that waits for a person
     // would hold the activation for minutes.
@@ -135,6 +144,7 @@ DocumentServer::~DocumentServer() {
 }
 
 void DocumentServer::RestorePrinter() {
+    if (m_settings) m_settings->Restore();
     if (m_swap) m_swap->Restore();
 }
 

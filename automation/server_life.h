@@ -17,6 +17,7 @@
 #include "automation/default_printer.h"
 #include "automation/dispatch.h"
 #include "automation/message_filter.h"
+#include "automation/printer_settings.h"
 #include "automation/server_process.h"
 #include "automation/watchdog.h"
 
@@ -90,6 +91,7 @@ private:
     std::wstring m_progId;
     PrintOutcome m_outcome = PrintOutcome::Failed;
     std::optional<DefaultPrinterSwap> m_swap;  // restored last, on every way out
+    std::optional<PrinterSettingsSwap> m_settings;  // restored before the default
     StartedServer m_server;
     DispatchRef m_app;
     bool m_watched = false;

@@ -177,6 +177,7 @@ inline constexpr const wchar_t* kReasonFileUnreadable = L"文件不存在或无�
 inline constexpr const wchar_t* kReasonNameMissing = L"文件或文件夹不存在或无法读取";
 inline constexpr const wchar_t* kReasonFolderUnreadable = L"无法读取文件夹";
 inline constexpr const wchar_t* kReasonPrinterUnavailable = L"打印机不可用";
+inline constexpr const wchar_t* kReasonPrinterSettingsUnavailable = L"无法设置打印机的双面或颜色选项";
 inline constexpr const wchar_t* kReasonServerCannotStart = L"无法启动办公软件";
 inline constexpr const wchar_t* kReasonVersionTooOld = L"办公软件版本过低（需要 2007 或更高版本）";
 inline constexpr const wchar_t* kReasonNeedsPassword = L"文档需要密码";

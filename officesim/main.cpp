@@ -11,11 +11,13 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "officesim/calllog.h"
 #include "officesim/objects.h"
+#include "officesim/printjob.h"
 #include "officesim/prompt.h"
 #include "officesim/server.h"
 
@@ -327,6 +329,7 @@ int Serve(const Role& role, bool user, bool hidden) {
     g_behaviour = LoadBehaviour(role);
     g_mainThread = GetCurrentThreadId();
     g_startPrinter = DefaultPrinterName();
+    PrinterSettingsAtSelection(g_startPrinter);
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for posted messages
 
@@ -444,6 +447,13 @@ Behaviour LoadBehaviour(const Role& role) {
 
 AppState& State() { return g_state; }
 const std::wstring& StartPrinter() { return g_startPrinter; }
+
+const std::vector<BYTE>& PrinterSettingsAtSelection(const std::wstring& printer) {
+    static std::map<std::wstring, std::vector<BYTE>> taken;
+    const auto found = taken.find(printer);
+    if (found != taken.end()) return found->second;
+    return taken.emplace(printer, UserPrinterSettings(printer)).first->second;
+}
 
 const Role& CurrentRole() { return *g_role; }
 const Behaviour& CurrentBehaviour() { return g_behaviour; }

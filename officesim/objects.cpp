@@ -542,6 +542,7 @@ HRESULT SimObject::Run(const Member& member, const std::vector<VARIANT*>& args, 
                 return Raise(excep, L"No such printer: " + name, E_INVALIDARG);
             ClosePrinter(printer);
             owner_->activePrinter_ = name;
+            PrinterSettingsAtSelection(name);
             return S_OK;
         }
     }
@@ -685,6 +686,7 @@ HRESULT SimObject::PrintOut(const Member& member, const std::vector<VARIANT*>& a
     // the system default when the application started.
     const bool presentation = CurrentRole().family == Family::PowerPoint;
     if (presentation) request.printer = activePrinter_.empty() ? StartPrinter() : activePrinter_;
+    request.settings = PrinterSettingsAtSelection(request.printer.empty() ? DefaultPrinterName() : request.printer);
 
     std::wstring error;
     PrintResult printed;

@@ -18,8 +18,9 @@ std::wstring LastErrorText(const wchar_t* what) {
     return std::wstring(what) + L" failed, error " + std::to_wstring(code);
 }
 
-// The printer's own DEVMODE with the copies set, so that the driver carries them.
-std::vector<BYTE> DevModeWithCopies(const std::wstring& printer, int copies) {
+// The printer's own DEVMODE with the user's settings merged in and the copies set, so that the
+// driver carries them.
+std::vector<BYTE> DevModeWithCopies(const std::wstring& printer, int copies, const std::vector<BYTE>& settings) {
     HANDLE handle = nullptr;
     if (!OpenPrinterW(const_cast<wchar_t*>(printer.c_str()), &handle, nullptr)) return {};
     std::vector<BYTE> buffer;
@@ -30,6 +31,11 @@ std::vector<BYTE> DevModeWithCopies(const std::wstring& printer, int copies) {
         auto* dm = reinterpret_cast<DEVMODEW*>(buffer.data());
         if (DocumentPropertiesW(nullptr, handle, const_cast<wchar_t*>(printer.c_str()), dm, nullptr,
                                 DM_OUT_BUFFER) == IDOK) {
+            if (!settings.empty()) {
+                std::vector<BYTE> user = settings;
+                DocumentPropertiesW(nullptr, handle, const_cast<wchar_t*>(printer.c_str()), dm,
+                                    reinterpret_cast<DEVMODEW*>(user.data()), DM_IN_BUFFER | DM_OUT_BUFFER);
+            }
             dm->dmFields |= DM_COPIES;
             dm->dmCopies = static_cast<short>(copies);
             DocumentPropertiesW(nullptr, handle, const_cast<wchar_t*>(printer.c_str()), dm, dm,
@@ -59,6 +65,16 @@ void PassThroughComment(HDC dc, const std::wstring& text) {
     unsigned short length = static_cast<unsigned short>(data.size() - 2);
     memcpy(data.data(), &length, 2);
     ExtEscape(dc, escape, int(data.size()), data.data(), 0, nullptr);
+}
+
+// The two-sided and colour settings the job was made with, for the tests to read: wineps puts
+// the two-sided setting in the PostScript, but nothing of the colour setting. Once a job, and not
+// in the form of the page comment, which tests count.
+void NoteSettings(HDC dc, const std::vector<BYTE>& devmode) {
+    if (devmode.size() < sizeof(DEVMODEW)) return;
+    const auto* dm = reinterpret_cast<const DEVMODEW*>(devmode.data());
+    PassThroughComment(dc, L"% officesim devmode duplex=" + std::to_wstring((dm->dmFields & DM_DUPLEX) ? dm->dmDuplex : 0) +
+                               L" color=" + std::to_wstring((dm->dmFields & DM_COLOR) ? dm->dmColor : 0));
 }
 
 struct DcDeleter {
@@ -114,6 +130,23 @@ bool WaitUntil(const PrintRequest& request, ULONGLONG deadline, int page) {
 
 }  // namespace
 
+std::vector<BYTE> UserPrinterSettings(const std::wstring& printer) {
+    HANDLE handle = nullptr;
+    if (printer.empty() || !OpenPrinterW(const_cast<wchar_t*>(printer.c_str()), &handle, nullptr)) return {};
+    std::vector<BYTE> settings;
+    DWORD needed = 0;
+    GetPrinterW(handle, 9, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    if (needed >= sizeof(PRINTER_INFO_9W) && GetPrinterW(handle, 9, buffer.data(), needed, &needed)) {
+        if (const DEVMODEW* dm = reinterpret_cast<const PRINTER_INFO_9W*>(buffer.data())->pDevMode) {
+            const BYTE* first = reinterpret_cast<const BYTE*>(dm);
+            settings.assign(first, first + dm->dmSize + dm->dmDriverExtra);
+        }
+    }
+    ClosePrinter(handle);
+    return settings;
+}
+
 PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
     const int pages = request.pages < 1 ? 1 : request.pages;
     const int first = request.from < 1 ? 1 : request.from;
@@ -124,7 +157,7 @@ PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
         return PrintResult::Failed;
     }
     if (first > last) return PrintResult::Printed;
-    std::vector<BYTE> devmode = DevModeWithCopies(printer, request.copies);
+    std::vector<BYTE> devmode = DevModeWithCopies(printer, request.copies, request.settings);
     std::unique_ptr<HDC__, DcDeleter> dc(CreateDCW(
         L"WINSPOOL", printer.c_str(), nullptr,
         devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(devmode.data())));
@@ -155,6 +188,7 @@ PrintResult PrintDocument(const PrintRequest& request, std::wstring& error) {
             return PrintResult::Failed;
         }
         DrawPage(dc.get(), request, page);
+        if (page == 1) NoteSettings(dc.get(), devmode);
         if (EndPage(dc.get()) <= 0) {
             error = LastErrorText(L"EndPage");
             AbortDoc(dc.get());

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace officesim {
 
@@ -12,6 +13,7 @@ struct PrintRequest {
     std::wstring path, progId;
     std::wstring printer;   // empty: the system default printer now
     int copies = 1;
+    std::vector<BYTE> settings;  // the user's settings of the printer to print with; empty: the driver's
     int pages = 1;          // the document's
     int from = 1, to = 0;   // the pages printed, clamped to the document's; to 0: the last
     DWORD durationMs = 0;   // the printed pages are spread over this time
@@ -22,6 +24,9 @@ struct PrintRequest {
 };
 
 enum class PrintResult { Printed, Cancelled, Failed };
+
+// The user's settings of a printer (GetPrinterW level 9); empty when they cannot be read.
+std::vector<BYTE> UserPrinterSettings(const std::wstring& printer);
 
 // On failure says why in error. A range that holds none of the document's pages prints
 // nothing: no job, and Printed.

@@ -49,6 +49,11 @@ AppState& State();
 // The system default printer when the process started (PowerPoint keeps printing there).
 const std::wstring& StartPrinter();
 
+// The user's settings of a printer (its two-sided and colour settings among them) as they stood
+// when the application took the printer: at its start for the start printer, when first selected
+// for another. As Office does, a change made later is not seen by this process.
+const std::vector<BYTE>& PrinterSettingsAtSelection(const std::wstring& printer);
+
 // Every live object keeps the server running; the last one gone ends it.
 void ObjectCreated();
 void ObjectDestroyed();

@@ -8,6 +8,7 @@ const wchar_t* OutcomeReason(PrintOutcome outcome) {
     case PrintOutcome::NotADocument: return texts::kReasonNotADocument;
     case PrintOutcome::FileUnreadable: return texts::kReasonFileUnreadable;
     case PrintOutcome::PrinterUnavailable: return texts::kReasonPrinterUnavailable;
+    case PrintOutcome::PrinterSettingsUnavailable: return texts::kReasonPrinterSettingsUnavailable;
     case PrintOutcome::ServerCannotStart: return texts::kReasonServerCannotStart;
     case PrintOutcome::VersionTooOld: return texts::kReasonVersionTooOld;
     case PrintOutcome::NeedsPassword: return texts::kReasonNeedsPassword;

@@ -7,6 +7,11 @@ CAPTURE_DIR=/var/tmp/tavrolin-spool
 # Test queues. The CUPS default is deliberately not the first one Wine lists.
 QUEUES=("Tavrolin-A" "Tavrolin-B" "测试打印机")
 DEFAULT_QUEUE="Tavrolin-B"
+# Queues with a driver of CUPS's own, for two-sided printing and colour: "name|model|options".
+# The generic PostScript driver can do both once its duplexer (Option1) is installed; the label
+# printer's can do neither. Their names sort after Tavrolin-A, which stays the first Wine lists.
+DRIVER_QUEUES=("Tavrolin-Duplex|drv:///sample.drv/generic.ppd|Option1=True"
+               "Tavrolin-Label|drv:///sample.drv/dymo.ppd|")
 
 export WINEPREFIX=$BUILD/wineprefix
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -83,6 +88,16 @@ start_cups() {
         # name); the backend tells the queues apart by $PRINTER, not by the URI.
         if ! lpstat -p "$q" >/dev/null 2>&1; then
             lpadmin -p "$q" -E -v "tavrolin-capture:/queue$i" -m raw 2>/dev/null ||
+                { echo "could not create the CUPS queue $q" >&2; return 1; }
+        fi
+        cupsenable "$q" 2>/dev/null; cupsaccept "$q" 2>/dev/null
+    done
+    local entry model options
+    for entry in "${DRIVER_QUEUES[@]}"; do
+        IFS='|' read -r q model options <<<"$entry"
+        i=$((i + 1))
+        if ! lpstat -p "$q" >/dev/null 2>&1; then
+            lpadmin -p "$q" -E -v "tavrolin-capture:/queue$i" -m "$model" ${options:+-o "$options"} 2>/dev/null ||
                 { echo "could not create the CUPS queue $q" >&2; return 1; }
         fi
         cupsenable "$q" 2>/dev/null; cupsaccept "$q" 2>/dev/null

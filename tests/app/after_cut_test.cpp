@@ -17,6 +17,7 @@
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"
 #include "support/officesim_windows.h"
+#include "support/printer_settings.h"
 #include "support/program.h"
 #include "support/spool_capture.h"
 #include "support/ui.h"
@@ -205,6 +206,68 @@ TEST_F(AfterCut, ARecordOfARunningProcessStaysAndOneOfAReusedIdIsActedOn) {
         EXPECT_EQ(left[0].process.started, ThisProcess().started) << "the running process's record went";
         CloseProgram(program);
     }
+}
+
+// A run killed while a printer had two-sided and grey set for it: the next start puts the user's
+// own settings back byte for byte, unless the user set the printer otherwise meanwhile.
+TEST_F(AfterCut, AKilledRunsPrinterSettingsComeBackUnlessTheUserChangedThem) {
+    using testing_printer::UserSettings;
+    using testing_printer::With;
+    const std::wstring printer = L"Tavrolin-Duplex";
+    testing_printer::SettingsScope scope(printer);
+    testing_printer::SetUserSettings(printer, With(scope.found(), DMDUP_SIMPLEX, DMCOLOR_COLOR));
+    const std::vector<BYTE> keptUsers = testing_printer::KeptSettings(printer);
+    const std::vector<BYTE> users = With(scope.found(), DMDUP_SIMPLEX, DMCOLOR_COLOR);
+    const std::vector<BYTE> runs = With(scope.found(), DMDUP_VERTICAL, DMCOLOR_MONOCHROME);
+    const std::vector<BYTE> changedSince = With(scope.found(), DMDUP_HORIZONTAL, DMCOLOR_COLOR);
+    const std::vector<BYTE> duplexChanged = With(scope.found(), DMDUP_HORIZONTAL, DMCOLOR_MONOCHROME);
+    const std::vector<BYTE> duplexKept = With(scope.found(), DMDUP_HORIZONTAL, DMCOLOR_COLOR);
+    const WrittenFields written{DM_DUPLEX | DM_COLOR, DMDUP_VERTICAL, DMCOLOR_MONOCHROME};
+    const struct {
+        const char* name;
+        const std::vector<BYTE>& left;  // the printer's settings when the program starts again
+        const std::vector<BYTE>& expected;
+    } cases[] = {
+        {"left as the run set them", runs, users},
+        {"both set otherwise by the user since", changedSince, changedSince},
+        // The grey the run wrote is still there and goes; the two-sided setting is the user's.
+        {"two-sided set otherwise since", duplexChanged, duplexKept},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // What the killed run left: its record, written before the change, and the change.
+        testing_printer::SetUserSettings(printer, c.left);
+        ASSERT_TRUE(officesim::SetDefaultPrinter(chosen_));
+        ASSERT_TRUE(printer_record::Write(
+            {ReusedId(), userDefault_, chosen_, printer_record::SettingsRecord{printer, users, written}}));
+
+        ChildProcess program;
+        ASSERT_NE(StartProgram(program), nullptr);
+        EXPECT_EQ(UserSettings(printer), c.expected);
+        if (&c.expected == &users) {
+            EXPECT_EQ(testing_printer::KeptSettings(printer), keptUsers) << "not byte for byte";
+        }
+        EXPECT_EQ(officesim::DefaultPrinter(), userDefault_);
+        EXPECT_TRUE(printer_record::ReadAll().empty()) << "the record was not removed";
+        CloseProgram(program);
+    }
+}
+
+// A record as the version before printer settings wrote it still reads and is acted on.
+TEST_F(AfterCut, ARecordOfTheVersionBeforeSettingsIsActedOn) {
+    ASSERT_TRUE(officesim::SetDefaultPrinter(chosen_));
+    const std::wstring data = L"saved:" + userDefault_ + L'\0' + L"chosen:" + chosen_ + L'\0' + L'\0';
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, printer_record::kKey, ReusedId().Text().c_str(), REG_MULTI_SZ,
+                                data.c_str(), static_cast<DWORD>(data.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    ASSERT_EQ(printer_record::ReadAll().size(), 1u);
+    EXPECT_FALSE(printer_record::ReadAll()[0].settings);
+
+    ChildProcess program;
+    ASSERT_NE(StartProgram(program), nullptr);
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault_);
+    EXPECT_TRUE(printer_record::ReadAll().empty());
+    CloseProgram(program);
 }
 
 TEST_F(AfterCut, TornEmptyAndForeignJournalsGiveBackWhatTheyHoldAndTheProgramStarts) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/print_settings.h"
-#include "automation/printer_capabilities.h"
+#include "automation/printer_settings.h"
 #include "common/texts.h"
 #include "support/main_window.h"
 #include "support/program.h"

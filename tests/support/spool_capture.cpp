@@ -29,6 +29,7 @@ Job ParseRecord(const std::string& text) {
         else if (key == "title") job.title = testing_files::Wide(value);
         else if (key == "copies") job.cupsCopies = std::max(1, std::atoi(value.c_str()));
         else if (key == "bytes") job.bytes = std::atoll(value.c_str());
+        else if (key == "options") job.options = value;
     }
     return job;
 }
@@ -62,6 +63,22 @@ std::vector<int> MarkedPages(const std::string& data) {
     return pages;
 }
 
+Sides PostScriptSides(const std::string& data) {
+    static const std::regex request(R"(/Duplex\s+(true|false)(\s*/Tumble\s+(true|false))?)");
+    Sides sides = Sides::One;
+    for (auto it = std::sregex_iterator(data.begin(), data.end(), request); it != std::sregex_iterator(); ++it) {
+        if ((*it)[1].str() == "false") sides = Sides::One;
+        else sides = (*it)[3].matched && (*it)[3].str() == "true" ? Sides::ShortEdge : Sides::LongEdge;
+    }
+    return sides;
+}
+
+bool OfficesimGrey(const std::string& data) {
+    static const std::regex note(R"(% officesim devmode duplex=-?\d+ color=(\d+))");
+    std::smatch match;
+    return std::regex_search(data, match, note) && match[1].str() == "1";  // DMCOLOR_MONOCHROME
+}
+
 std::vector<Job> FindJobs(const std::wstring& titlePart) {
     std::vector<Job> jobs;
     WIN32_FIND_DATAW found;
@@ -76,6 +93,8 @@ std::vector<Job> FindJobs(const std::wstring& titlePart) {
         job.copies = job.cupsCopies * job.dataCopies;
         job.pages = PostScriptPages(job.data);
         job.documentPages = MarkedPages(job.data);
+        job.sides = PostScriptSides(job.data);
+        job.grey = OfficesimGrey(job.data);
         jobs.push_back(std::move(job));
     } while (FindNextFileW(search, &found));
     FindClose(search);
