@@ -432,3 +432,25 @@ TEST_F(AfterCut, ACutRunsJournalStaysUntilItIsReadAndAnswered) {
         CloseProgram(program);
     }
 }
+
+TEST_F(AfterCut, ARunKilledWhileTwoSidedAndGreyStoodInLeavesTheUsersSettingsAtTheNextStart) {
+    const std::wstring printer = L"Tavrolin-Duplex";
+    testing_printer::SettingsScope scope(printer);
+    const std::vector<BYTE> users = testing_printer::With(scope.found(), DMDUP_SIMPLEX, DMCOLOR_COLOR);
+    testing_printer::SetUserSettings(printer, users);
+    officesim::TraitDocument slow(L"killed-two-sided", L".docx", L"print=60");
+
+    KillMidDocument(L"/print /printer " + printer + L" /duplex long /mono \"" + slow.Path() + L"\"");
+    officesim::EndServers();
+    officesim::WaitForGuards();
+    ASSERT_NE(testing_printer::UserSettings(printer), users) << "the killed run had not set the printer's settings";
+    ASSERT_FALSE(printer_record::ReadAll().empty()) << "no record of what the run changed";
+
+    ChildProcess program;
+    ASSERT_NE(StartProgram(program), nullptr);
+    EXPECT_EQ(testing_printer::UserSettings(printer), users) << "the run's settings stayed";
+    EXPECT_EQ(officesim::DefaultPrinter(), userDefault_);
+    EXPECT_TRUE(printer_record::ReadAll().empty());
+    EXPECT_TRUE(AnswerBox(program.Id(), texts::kOfferCutRun, IDNO, 10000)) << "the killed run's list was not offered";
+    CloseProgram(program);
+}

@@ -75,6 +75,9 @@ RowResult Result(const wchar_t* reason, WORD second) {
     r.printer = L"测试打印机";
     r.copies = 2;
     r.suite = L"WPS";
+    r.duplex = L"双面（长边翻转）";
+    r.color = L"黑白";
+    r.pages = L"2-3";
     return r;
 }
 
@@ -100,11 +103,11 @@ TEST(ExportResults, TheFileReadsBackAsTheRowsShowThemInListOrder) {
 
     const std::string expected =
         "\xEF\xBB\xBF"
-        "文件路径,状态,原因,打印机,份数,办公软件,时间\r\n"
-        "C:\\d\\=1+2.docx,完成,,测试打印机,2,WPS,2026-03-09 08:30:05\r\n"
-        "\"C:\\d\\a, b \"\"c\"\".xlsx\",失败,文档需要密码,测试打印机,2,WPS,2026-03-09 08:30:06\r\n"
-        "C:\\d\\报告.doc,失败,\"'=HYPERLINK(\"\"x\"\")\",测试打印机,2,WPS,2026-03-09 08:30:07\r\n"
-        "C:\\d\\新 建.pptx,未打印,,,,,\r\n";
+        "文件路径,状态,原因,打印机,份数,办公软件,时间,双面,颜色,页码范围\r\n"
+        "C:\\d\\=1+2.docx,完成,,测试打印机,2,WPS,2026-03-09 08:30:05,双面（长边翻转）,黑白,2-3\r\n"
+        "\"C:\\d\\a, b \"\"c\"\".xlsx\",失败,文档需要密码,测试打印机,2,WPS,2026-03-09 08:30:06,双面（长边翻转）,黑白,2-3\r\n"
+        "C:\\d\\报告.doc,失败,\"'=HYPERLINK(\"\"x\"\")\",测试打印机,2,WPS,2026-03-09 08:30:07,双面（长边翻转）,黑白,2-3\r\n"
+        "C:\\d\\新 建.pptx,未打印,,,,,,,,\r\n";
     EXPECT_EQ(testing_files::ReadAll(target), expected);
     // The reasons are the tips.
     EXPECT_EQ(w.Tip(1), texts::kReasonNeedsPassword);

@@ -30,15 +30,18 @@ TEST(ResultCsv, FieldsStayTextAndQuoteOnlyWhereNeeded) {
 }
 
 TEST(ResultCsv, WholeFileHasMarkHeaderAndOneCrlfLinePerRecord) {
-    ResultRecord printed{L"C:\\a,1.docx", L"完成", L"", L"Tavrolin-A", 2, L"MS Office", {2026, 12, 5, 11, 9, 5, 7, 0}};
-    ResultRecord failed{L"=x.xlsx", L"失败", L"文档需要密码", L"测试打印机", 1, L"WPS", {2026, 1, 0, 2, 23, 59, 0, 0}};
-    ResultRecord never{L"C:\\=b.pptx", L"未打印", L"", L"", 0, L"", {}};
+    ResultRecord printed{L"C:\\a,1.docx", L"完成", L"", L"Tavrolin-A", 2, L"MS Office", {2026, 12, 5, 11, 9, 5, 7, 0},
+                         L"打印机默认", L"打印机默认", L"全部"};
+    ResultRecord failed{L"=x.xlsx", L"失败", L"文档需要密码", L"测试打印机", 1, L"WPS", {2026, 1, 0, 2, 23, 59, 0, 0},
+                        L"双面（短边翻转）", L"黑白", L"2-5"};
+    ResultRecord never{L"C:\\=b.pptx", L"未打印", L"", L"", 0, L"", {}, L"", L"", L""};
+    // The first seven columns stand where they stood before the settings' three were added.
     const std::string expected =
         "\xEF\xBB\xBF"
-        "文件路径,状态,原因,打印机,份数,办公软件,时间\r\n"
-        "\"C:\\a,1.docx\",完成,,Tavrolin-A,2,MS Office,2026-12-11 09:05:07\r\n"
-        "'=x.xlsx,失败,文档需要密码,测试打印机,1,WPS,2026-01-02 23:59:00\r\n"
-        "C:\\=b.pptx,未打印,,,,,\r\n";
+        "文件路径,状态,原因,打印机,份数,办公软件,时间,双面,颜色,页码范围\r\n"
+        "\"C:\\a,1.docx\",完成,,Tavrolin-A,2,MS Office,2026-12-11 09:05:07,打印机默认,打印机默认,全部\r\n"
+        "'=x.xlsx,失败,文档需要密码,测试打印机,1,WPS,2026-01-02 23:59:00,双面（短边翻转）,黑白,2-5\r\n"
+        "C:\\=b.pptx,未打印,,,,,,,,\r\n";
     EXPECT_EQ(ResultCsv({printed, failed, never}), expected);
     EXPECT_EQ(ResultFileName(SYSTEMTIME{2026, 3, 0, 4, 8, 7, 0, 0}), L"打印结果 2026-03-04 0807.csv");
 }
