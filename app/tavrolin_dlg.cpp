@@ -268,6 +268,8 @@ void CTavrolinDlg::OnStart() {
 }
 
 namespace {
+// The run's busy indicator has timer 1.
+constexpr UINT_PTR kCapabilityTimer = 2;
 // What a read of capabilities hands the window in its message's lParam.
 constexpr LPARAM kCanDuplex = 1, kCanColor = 2;
 }  // namespace
@@ -386,7 +388,20 @@ void CTavrolinDlg::ShowOptions(const PrintOptions& options) {
     // Two-sided and colour are offered once the printer's capabilities are known.
     m_wantedDuplex = options.duplex;
     m_wantedColor = options.color;
-    ReadCapabilitiesOfChosenPrinter();
+    if (!m_unattended) {
+        // Asked once the window is up and idle: a driver loads slowly, and its answer only adds
+        // choices to boxes that already show what every printer can do.
+        m_capabilities = {};
+        FillSettingBoxes();
+        ::SetTimer(m_hWnd, kCapabilityTimer, 0, nullptr);
+        return;
+    }
+    // "/print" checked the printer before the window came up; asking its driver again while the
+    // run sets the printer's settings could only get in the way (Wine's driver stores its own
+    // two-sided default whenever a process loads it).
+    m_capabilities.duplex = options.duplex == Duplex::LongEdge || options.duplex == Duplex::ShortEdge;
+    m_capabilities.color = options.color == ColorMode::Color;
+    FillSettingBoxes();
 }
 
 LRESULT CTavrolinDlg::OnOfferCutRun(WPARAM, LPARAM) {
@@ -451,7 +466,14 @@ LRESULT CTavrolinDlg::OnServerStartFailed(WPARAM server, LPARAM outcome) {
     return 0;
 }
 
-void CTavrolinDlg::OnTimer(UINT_PTR) { m_run.OnTimer(); }
+void CTavrolinDlg::OnTimer(UINT_PTR id) {
+    if (id != kCapabilityTimer) {
+        m_run.OnTimer();
+        return;
+    }
+    ::KillTimer(m_hWnd, kCapabilityTimer);
+    ReadCapabilitiesOfChosenPrinter();
+}
 
 void CTavrolinDlg::OnOK() { ConfirmExit(); }
 
