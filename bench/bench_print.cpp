@@ -155,6 +155,10 @@ int wmain() {
     double duplexMs = 0;
     const int duplexDone = twoSided ? run(duplexMs) : 0;
 
+    // The window remembers what it last started with; the bench's choices are nobody's.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tavrolin\\Settings");
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tavrolin\\Settings");
+
     bench::Report("print_run_documents_done", done, "documents");
     bench::Report("print_run_20", runMs, "ms");
     bench::Report("print_run_duplex_documents_done", duplexDone, "documents");

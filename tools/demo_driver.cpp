@@ -116,7 +116,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"front") {
         // The office application's progress window may stand over ours: ours goes on top, and it
-        // is there once the stop control is what the screen shows at its own middle.
+        // is there once the screen shows ours at the stop control's middle (the control itself, or
+        // the window for it, since a disabled control is passed over).
         HWND stop = ::GetDlgItem(main, IDC_STOP_RUN);
         ::SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         ::SetForegroundWindow(main);
@@ -124,7 +125,8 @@ int wmain(int argc, wchar_t** argv) {
                    [&] {
                        RECT r{};
                        if (!stop || !::IsWindowVisible(stop) || !::GetWindowRect(stop, &r)) return false;
-                       return ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}) == stop;
+                       const HWND at = ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+                       return at == stop || at == main;
                    },
                    5000)
                    ? 0
