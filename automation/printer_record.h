@@ -31,7 +31,8 @@ std::vector<Record> ReadAll();
 bool ShouldPutBack(const Record& record, const std::wstring& defaultNow);
 
 // For every record whose process is gone: the user's default is put back where ShouldPutBack
-// says so, and the record goes. Records of running processes are left alone.
+// says so, and the record goes. Records of running processes are left alone. A value that is
+// not a record is never acted on, and goes too unless a running process may have written it.
 void ActOnRecordsOfGoneProcesses();
 
 }  // namespace printer_record
