@@ -273,9 +273,12 @@ void CheckPrint(const char* parser, std::uint64_t index, const std::vector<std::
         const bool pagesOk = (q.pages.from == 0 && q.pages.to == 0) ||
                              (q.pages.from >= 1 && q.pages.from <= q.pages.to && q.pages.to <= kMaxPage);
         if (q.copies < 1 || q.copies > command_line::kMaxCopies || (q.suite != 0 && q.suite != 1) ||
-            static_cast<int>(q.duplex) < 0 || static_cast<int>(q.duplex) > 2 || static_cast<int>(q.color) < 0 ||
-            static_cast<int>(q.color) > 2 || !pagesOk)
-            Violation(parser, index, "a request without errors holds a value out of range");
+            static_cast<int>(q.duplex) < 0 || q.duplex > Duplex::ShortEdge || static_cast<int>(q.color) < 0 ||
+            q.color > ColorMode::Mono || !pagesOk)
+            Violation(parser, index, "a request without errors holds a value out of range: copies " + std::to_string(q.copies) +
+                                         ", suite " + std::to_string(q.suite) + ", duplex " + std::to_string(static_cast<int>(q.duplex)) +
+                                         ", color " + std::to_string(static_cast<int>(q.color)) + ", pages " + std::to_string(q.pages.from) +
+                                         "-" + std::to_string(q.pages.to));
     }
     std::vector<command_line::LaunchItem> items;
     size_t faults = 0;
