@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 
 #include "automation/default_printer.h"
 
@@ -83,13 +84,17 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.r
 
 bool Parse(const std::wstring& name, const std::wstring& data, Record& record) {
     if (!ProcessIdentity::FromText(name, record.process)) return false;
+    // Only as MultiString writes it, ends and all: a value cut short may have cut a printer's name.
     std::vector<std::wstring> parts;
-    for (size_t start = 0; start < data.size() && data[start] != L'\0';) {
-        const size_t end = std::min(data.find(L'\0', start), data.size());
+    size_t start = 0;
+    while (start < data.size() && data[start] != L'\0') {
+        const size_t end = data.find(L'\0', start);
+        if (end == std::wstring::npos) return false;
         parts.push_back(data.substr(start, end - start));
         start = end + 1;
     }
-    if ((parts.size() != 2 && parts.size() != 5) || !StartsWith(parts[0], kSaved) || !StartsWith(parts[1], kChosen))
+    if (start + 1 != data.size() || (parts.size() != 2 && parts.size() != 5) || !StartsWith(parts[0], kSaved) ||
+        !StartsWith(parts[1], kChosen))
         return false;
     record.saved = parts[0].substr(std::size(kSaved) - 1);
     record.chosen = parts[1].substr(std::size(kChosen) - 1);
@@ -117,10 +122,17 @@ void Remove(const ProcessIdentity& process) {
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, process.Text().c_str());
 }
 
-std::vector<Record> ReadAll() {
-    std::vector<Record> records;
+namespace {
+// A value under the key, and the record it holds when it is one.
+struct StoredValue {
+    std::wstring name;
+    std::optional<Record> record;
+};
+
+std::vector<StoredValue> ReadValues() {
+    std::vector<StoredValue> values;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return records;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return values;
     DWORD count = 0, longestName = 0, longestData = 0;
     if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName, &longestData,
                            nullptr, nullptr) == ERROR_SUCCESS) {
@@ -132,15 +144,24 @@ std::vector<Record> ReadAll() {
             DWORD type = 0;
             std::fill(data.begin(), data.end(), L'\0');
             if (::RegEnumValueW(key, i, name.data(), &nameChars, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                                &dataBytes) != ERROR_SUCCESS ||
-                type != REG_MULTI_SZ)
+                                &dataBytes) != ERROR_SUCCESS)
                 continue;
+            StoredValue value{std::wstring(name.c_str(), nameChars), std::nullopt};
             Record record;
-            if (Parse(std::wstring(name.c_str(), nameChars), std::wstring(data.data(), dataBytes / sizeof(wchar_t)), record))
-                records.push_back(std::move(record));
+            if (type == REG_MULTI_SZ && dataBytes % sizeof(wchar_t) == 0 && Parse(value.name, std::wstring(data.data(), dataBytes / sizeof(wchar_t)), record))
+                value.record = std::move(record);
+            values.push_back(std::move(value));
         }
     }
     ::RegCloseKey(key);
+    return values;
+}
+}  // namespace
+
+std::vector<Record> ReadAll() {
+    std::vector<Record> records;
+    for (StoredValue& value : ReadValues())
+        if (value.record) records.push_back(std::move(*value.record));
     return records;
 }
 
@@ -155,7 +176,16 @@ bool ShouldPutBack(const Record& record, const std::wstring& defaultNow) {
 }
 
 void ActOnRecordsOfGoneProcesses() {
-    for (const Record& record : ReadAll()) {
+    for (const StoredValue& value : ReadValues()) {
+        ProcessIdentity process;
+        if (!value.record) {
+            // Nothing in it to act on. It goes unless a running process may have written it (a
+            // later version's form, say), so that a damaged value does not stay for good.
+            if (!ProcessIdentity::FromText(value.name, process) || ProcessGone(process))
+                ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, value.name.c_str());
+            continue;
+        }
+        const Record& record = *value.record;
         if (!ProcessGone(record.process)) continue;
         if (record.settings) {
             const SettingsRecord& s = *record.settings;
@@ -164,7 +194,7 @@ void ActOnRecordsOfGoneProcesses() {
                     WriteUserPrinterSettings(s.printer, *settings);
         }
         if (ShouldPutBack(record, CurrentDefaultPrinter())) PutBackDefaultPrinter(record.saved);
-        Remove(record.process);
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, value.name.c_str());
     }
 }
 

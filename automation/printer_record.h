@@ -48,7 +48,8 @@ bool ShouldPutBack(const Record& record, const std::wstring& defaultNow);
 
 // For every record whose process is gone: the user's printer settings are put back where they
 // still carry what the run wrote (SettingsToPutBack), the user's default where ShouldPutBack
-// says so, and the record goes. Records of running processes are left alone.
+// says so, and the record goes. Records of running processes are left alone. A value that is
+// not a record is never acted on, and goes too unless a running process may have written it.
 void ActOnRecordsOfGoneProcesses();
 
 }  // namespace printer_record

@@ -28,6 +28,9 @@ run "$B/bench_print.exe"
 echo "# watchdog (the shipped limits: a prompt, then a silent server)"
 run "$B/bench_watchdog.exe"
 
+echo "# hostile input (100,000 generated inputs per reader from a fixed seed; bench_inputs.exe [seed] [count] [reader] alone)"
+run "$B/bench_inputs.exe"
+
 echo "# ratios"
 awk '
   { v[$1] = $2 }

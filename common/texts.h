@@ -121,6 +121,7 @@ inline constexpr const wchar_t* kSkippedMissing = L"文件不存在";
 inline constexpr const wchar_t* kSkippedDuplicate = L"已在列表中";
 inline constexpr const wchar_t* kSkippedNoDocuments = L"文件夹中没有 Word、Excel 或 PowerPoint 文档";
 inline constexpr const wchar_t* kSkippedDriveRelative = L"路径相对于驱动器的当前目录，请写完整路径";
+inline constexpr const wchar_t* kSkippedNotAPath = L"不是文件的完整路径（驱动器或共享文件夹下的路径）";
 
 // The record of a run as a CSV file: the columns after the list's two, and the proposed name.
 inline constexpr const wchar_t* kCsvReason = L"原因";

@@ -21,7 +21,8 @@ struct ListEntry {
 // system). Blank lines are left out, surrounding spaces and quotes taken off. A relative path is
 // taken relative to `listFolder` (the folder the list file is in), a path from the root ("\dir\a")
 // relative to that folder's drive or share; a path relative to a drive's current folder ("E:a")
-// is refused, since that folder is not the list's to know. Whether an entry is a document is the
+// is refused, since that folder is not the list's to know, and so is a line that does not come
+// out as a full path to a file on a drive or a share (a device, a server alone). Whether an entry is a document is the
 // drop rule's business, not this one's.
 std::vector<ListEntry> ListFileEntries(const std::string& bytes, const std::wstring& listFolder);
 

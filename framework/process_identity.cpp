@@ -19,8 +19,13 @@ bool ProcessIdentity::FromText(const std::wstring& text, ProcessIdentity& identi
     if (dash == 0 || dash == std::wstring::npos || dash + 1 == text.size()) return false;
     for (size_t i = 0; i < text.size(); ++i)
         if (i != dash && (text[i] < L'0' || text[i] > L'9')) return false;
-    identity.id = static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 10));
-    identity.started = std::wcstoull(text.c_str() + dash + 1, nullptr, 10);
+    ProcessIdentity read;
+    read.id = static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 10));
+    read.started = std::wcstoull(text.c_str() + dash + 1, nullptr, 10);
+    // Only Text's own form: a leading zero or a number past its type would read as another
+    // identity, and what is kept under the name could then not be found by it again.
+    if (read.Text() != text) return false;
+    identity = read;
     return true;
 }
 

@@ -11,7 +11,8 @@ struct ProcessIdentity {
 
     // "<id>-<start time>", the form records and file names carry.
     std::wstring Text() const;
-    // The form Text gives; false for anything else.
+    // The form Text gives, exactly (no leading zeros, nothing past the numbers' range); false
+    // for anything else.
     static bool FromText(const std::wstring& text, ProcessIdentity& identity);
 };
 

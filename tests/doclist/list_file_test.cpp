@@ -62,6 +62,27 @@ TEST(ListFile, RelativePathsAreTakenFromTheListsFolderAndItsDrive) {
     }
 }
 
+// A line that does not come out as a full path to a file (drive and folders, or a share) is
+// refused with why, never handed on as a path it is not.
+TEST(ListFile, LinesThatMakeNoFullPathAreRefused) {
+    const std::wstring lines[] = {
+        L"\\\\server",  // a server without a share
+        L"\\\\?\\UNC\\server",
+        L"C:\\a\\...\\y.doc",  // made full, it still holds a ".." that names another folder
+        L"\\\\.\\COM1",        // devices, not files
+        L"nul",
+    };
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    const std::vector<ListEntry> entries = ListFileEntries(testing_files::Utf16WithMark(text), L"D:\\lists");
+    ASSERT_EQ(entries.size(), std::size(lines));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(std::wstring(entries[i].refused ? entries[i].refused : L""), texts::kSkippedNotAPath)
+            << i << ": " << testing::PrintToString(entries[i].path);
+        EXPECT_EQ(entries[i].path, lines[i]) << i;
+    }
+}
+
 TEST(ListFile, WhatIsWrittenReadsBackUnchanged) {
     std::vector<std::wstring> paths{L"C:\\a b\\文档, 1.docx", L"C:\\" + std::wstring(300, L'长') + L".xlsx"};
     const std::string bytes = ListFileBytes(paths);
