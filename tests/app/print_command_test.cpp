@@ -12,12 +12,15 @@
 
 #include "common/resource.h"
 #include "common/texts.h"
+#include "run/run_journal.h"
+#include "run/run_lock.h"
 #include "support/files.h"
 #include "support/officesim_control.h"
 #include "support/officesim_documents.h"
 #include "support/officesim_log.h"
 #include "support/officesim_windows.h"
 #include "support/program.h"
+#include "support/report.h"
 #include "support/spool_capture.h"
 #include "support/ui.h"
 
@@ -31,33 +34,10 @@ constexpr DWORD kRunWaitMs = 180000;
 
 std::wstring Quoted(const std::wstring& name) { return L"\"" + name + L"\""; }
 
-// The report's lines after its header, each split at its commas (the tests' fields hold none).
-std::vector<Names> ReportRows(const std::wstring& path) {
-    std::string bytes = testing_files::ReadAll(path);
-    std::vector<Names> rows;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) != 0) return rows;
-    const std::wstring text = testing_files::Wide(bytes.substr(3));
-    size_t at = text.find(L"\r\n");  // past the header
-    while (at != std::wstring::npos && at + 2 < text.size()) {
-        const size_t start = at + 2;
-        at = text.find(L"\r\n", start);
-        const std::wstring line = text.substr(start, at == std::wstring::npos ? std::wstring::npos : at - start);
-        Names fields;
-        for (size_t from = 0;;) {
-            const size_t comma = line.find(L',', from);
-            fields.push_back(line.substr(from, comma == std::wstring::npos ? std::wstring::npos : comma - from));
-            if (comma == std::wstring::npos) break;
-            from = comma + 1;
-        }
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
 // path -> {status, reason} of a report.
 std::map<std::wstring, std::pair<std::wstring, std::wstring>> ReportByPath(const std::wstring& path) {
     std::map<std::wstring, std::pair<std::wstring, std::wstring>> byPath;
-    for (const Names& row : ReportRows(path))
+    for (const Names& row : testing_report::Rows(path))
         if (row.size() == 10) byPath[row[0]] = {row[1], row[2]};
     return byPath;
 }
@@ -80,6 +60,20 @@ Names Column(HWND main, int column) { return testing_program::ListColumn(::GetDl
 bool AnyRowSays(HWND main, const std::wstring& status) {
     for (const std::wstring& s : Column(main, 1))
         if (s == status) return true;
+    return false;
+}
+
+// The row whose status reads 打印中; empty when none does.
+std::wstring PrintingRow(HWND main) {
+    const Names paths = Column(main, 0), statuses = Column(main, 1);
+    for (size_t i = 0; i < paths.size() && i < statuses.size(); ++i)
+        if (statuses[i] == texts::kPrinting) return paths[i];
+    return {};
+}
+
+bool CloseHangs() {
+    for (const officesim::LoggedCall& call : officesim::ReadLog())
+        if (call.dispid == 1105 && call.result == L"hang") return true;
     return false;
 }
 
@@ -142,7 +136,7 @@ TEST_F(PrintCommand, AFolderAndTwoFilesPrintOnTheNamedPrinterWithTheirCopies) {
     EXPECT_EQ(jobs.size(), 4u);
     EXPECT_EQ(copiesByName, (std::map<std::wstring, int>{{inFolder1, 2}, {inFolder2, 2}, {file1, 2}, {file2, 2}}));
 
-    const auto rows = ReportRows(report);
+    const auto rows = testing_report::Rows(report);
     ASSERT_EQ(rows.size(), 4u) << testing::PrintToString(testing_files::ReadAll(report));
     std::map<std::wstring, Names> byPath;
     for (const Names& row : rows) byPath[row[0]] = row;
@@ -378,7 +372,7 @@ std::wstring Line(const wchar_t* start, const std::wstring& path, const wchar_t*
 // The paths of a report's rows, in order.
 Names ReportPaths(const std::wstring& report) {
     Names paths;
-    for (const Names& row : ReportRows(report)) paths.push_back(row.empty() ? L"" : row[0]);
+    for (const Names& row : testing_report::Rows(report)) paths.push_back(row.empty() ? L"" : row[0]);
     return paths;
 }
 
@@ -429,7 +423,7 @@ TEST_F(PrintCommand, EveryNameIsARowOrASkippedLine) {
                               Line(texts::kFailedLine, goneFolder, texts::kReasonNameMissing) +
                               Line(texts::kFailedLine, goneDoc, texts::kReasonFileUnreadable) +
                               L"打印结束：成功 1 个，失败 2 个\r\n");
-    const auto rows = ReportRows(report);
+    const auto rows = testing_report::Rows(report);
     ASSERT_EQ(rows.size(), 3u) << testing::PrintToString(testing_files::ReadAll(report));
     EXPECT_EQ(rows[0][0], good);
     EXPECT_EQ(rows[0][1], texts::kDone);
@@ -677,4 +671,81 @@ TEST_F(PrintCommand, OutputSentToNulReachesNoScreen) {
     EXPECT_NE(shown.find(said), std::string::npos) << "the screen is not read: " << testing::PrintToString(shown);
     const std::string hidden = ScreenOf(command + L" > NUL");
     EXPECT_EQ(hidden.find(said), std::string::npos) << testing::PrintToString(hidden);
+}
+
+TEST_F(PrintCommand, ADocumentThatPrintedWhileTheCommandWasClosedReadsDone) {
+    struct Case {
+        const char* name;
+        const wchar_t* traits;
+        bool (*reached)();  // the printing document is where the case closes the window
+    };
+    const Case cases[] = {
+        {"in PrintOut", L"print=2", [] { return !officesim::ServerWindows().empty(); }},
+        {"in Close", L"hang=Document.Close", CloseHangs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        officesim::ClearLog();
+        // Both alike, so whichever prints first is the one the close catches.
+        officesim::TraitDocument a(L"closed-a", L".docx", c.traits), b(L"closed-b", L".docx", c.traits);
+        testing_files::TempFolder temp(L"closed-report");
+        const std::wstring report = temp / L"report.csv";
+
+        ChildProcess program;
+        ASSERT_TRUE(program.Start(ProgramPath(), L"/print /report " + Quoted(report) + L" " + Quoted(a.Path()) + L" " +
+                                                     Quoted(b.Path())));
+        HWND main = WaitForWindow(program.Id(), texts::kPrintCommandTitle);
+        ASSERT_NE(main, nullptr);
+        std::wstring printing;
+        ASSERT_TRUE(testing_ui::PumpUntil([&] { return !(printing = PrintingRow(main)).empty() && c.reached(); }, 60000));
+        const std::wstring other = printing == a.Path() ? b.Path() : a.Path();
+        // What the window's close box, "taskkill" without /f and a log-off's close all send.
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.Wait(kRunWaitMs), 1) << "a row was not printed";
+
+        const std::wstring printedName = printing.substr(printing.find_last_of(L'\\') + 1);
+        EXPECT_EQ(spool::WaitForJobs(printedName, 1, 30000).size(), 1u) << "the document's job did not reach the queue";
+        EXPECT_TRUE(spool::FindJobs(other.substr(other.find_last_of(L'\\') + 1)).empty());
+        std::map<std::wstring, std::wstring> status;
+        for (const Names& row : testing_report::Rows(report))
+            if (row.size() >= 2) status[row[0]] = row[1];
+        EXPECT_EQ(status, (std::map<std::wstring, std::wstring>{{printing, texts::kDone}, {other, texts::kNotPrinted}}))
+            << testing::PrintToString(testing_files::ReadAll(report));
+        officesim::EndServers();
+    }
+}
+
+TEST_F(PrintCommand, ARunOfTheSameUserInAnotherSessionHoldsTheLock) {
+    // Another session's run holds the lock file; its session's mutex is not ours to see.
+    ASSERT_FALSE(RunLock::FilePath().empty());
+    ::CreateDirectoryW(run_journal::Folder().c_str(), nullptr);
+    HANDLE held = ::CreateFileW(RunLock::FilePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    officesim::TraitDocument document(L"other-session", L".docx", L"");
+    testing_files::TempFolder temp(L"other-session");
+    const std::wstring report = temp / L"report.csv";
+    {
+        ChildProcess command;
+        ASSERT_TRUE(command.Start(ProgramPath(), L"/print /report " + Quoted(report) + L" " + Quoted(document.Path())));
+        EXPECT_EQ(command.Wait(60000), 5);
+    }
+    EXPECT_EQ(::GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ChildProcess window;
+    ASSERT_TRUE(window.Start(ProgramPath(), Quoted(document.Path())));
+    HWND main = WaitForWindow(window.Id(), texts::kMainTitle);
+    ASSERT_NE(main, nullptr);
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(window.Id(), texts::kAnotherRunActive, IDOK, 15000));
+    EXPECT_EQ(Column(main, 1), Names{texts::kPending});
+    EXPECT_TRUE(spool::FindJobs(document.Name()).empty());
+
+    // Once the other run lets go, the window's run goes ahead.
+    ::CloseHandle(held);
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_ui::PumpUntil([&] { return Column(main, 1) == Names{texts::kDone}; }, kRunWaitMs));
+    EXPECT_EQ(spool::WaitForJobs(document.Name(), 1, 30000).size(), 1u);
+    ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(testing_program::AnswerBox(window.Id(), texts::kConfirmExit, IDYES, 10000));
+    EXPECT_EQ(window.Wait(20000), 0);
 }
